@@ -1,0 +1,49 @@
+// The engine's one reporting facility. Every report becomes an entry of the HTML file
+// "Log.html" once Log::open has named it; warnings, errors and questions also show a message
+// box first. Log::error is the fatal path: it raises the int 0, which only the program's entry
+// point catches.
+#pragma once
+
+#include <span>
+#include <string>
+
+class Log {
+public:
+    // Creates (or empties) "Log.html" in `subDirectory` of the shared data folder and writes its
+    // header; false when the file cannot be opened. The path is kept even then, so later
+    // entries try again.
+    static bool open(const std::string& subDirectory);
+
+    static void info(const std::string& message);
+    // Shows a warning box, waits for it, then writes the entry.
+    static void warning(const std::string& message);
+    // Shows an error box, waits for it, writes the entry, then throws the int 0.
+    [[noreturn]] static void error(const std::string& message);
+    // Returns the box's answer: IDYES, IDNO, or 0 when no box could be shown.
+    static int askYesNo(const std::string& question);
+    // Returns the box's answer: IDCANCEL, IDTRYAGAIN, IDCONTINUE, or 0 when no box could be shown.
+    static int askRetry(const std::string& question);
+
+    // Formats one entry: webdings icon in `colour`, bracketed time stamp, then the message as it
+    // stands (markup in it takes effect, on purpose).
+    static void writeEntry(const std::string& message, const std::string& colour,
+                           const std::string& icon);
+    // Adds `text` to the end of the log file, opening and closing it each time; dropped while
+    // no log is open or when the file cannot be opened.
+    static void append(const std::string& text);
+
+    // Forgets the log file: later entries are dropped until the next open(). The file stays.
+    static void close() { logPath.clear(); }
+
+    // The log file's full path; empty until open() is called.
+    static const std::string& path() { return logPath; }
+
+private:
+    struct Answer {
+        int id;
+        const char* suffix;
+    };
+    static int ask(const std::string& question, unsigned buttons, std::span<const Answer> answers);
+
+    static std::string logPath;
+};

@@ -1,0 +1,163 @@
+// The fake driver's OS services: an in-memory queue, a clock that moves only when told (or when
+// the engine sleeps), keys held by tests and message boxes answered from a queue.
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/constants.h"
+#include "platform/fake/fake_state.h"
+#include "platform/os.h"
+
+namespace fake {
+
+using detail::state;
+
+void reset() {
+    state() = detail::State{};
+}
+
+void queueMessage(const platform::Message& message) {
+    state().messages.push_back(message);
+}
+
+size_t queuedMessages() {
+    return state().messages.size();
+}
+
+void setClock(uint32_t milliseconds) {
+    state().clock = milliseconds;
+}
+
+void advanceClock(uint32_t milliseconds) {
+    state().clock += milliseconds;  // wraps like the OS counter
+}
+
+void setSleepHandler(std::function<void(uint32_t)> handler) {
+    state().sleepHandler = std::move(handler);
+}
+
+const std::vector<uint32_t>& sleeps() {
+    return state().sleeps;
+}
+
+void pressKey(int virtualKey) {
+    auto& key = state().keys.at(static_cast<size_t>(virtualKey));
+    key.down = true;
+    key.latched = true;
+}
+
+void releaseKey(int virtualKey) {
+    state().keys.at(static_cast<size_t>(virtualKey)).down = false;
+}
+
+void tapKey(int virtualKey) {
+    pressKey(virtualKey);
+    releaseKey(virtualKey);
+}
+
+void queueBoxAnswer(int answer) {
+    state().boxAnswers.push_back(answer);
+}
+
+const std::vector<ShownBox>& shownBoxes() {
+    return state().boxes;
+}
+
+void setDataRoot(const std::string& root) {
+    state().dataRoot = root;
+}
+
+}  // namespace fake
+
+namespace platform {
+
+using fake::detail::state;
+
+bool peekMessage(Message& message) {
+    auto& queue = state().messages;
+    if (queue.empty()) {
+        return false;
+    }
+    message = queue.front();
+    queue.pop_front();
+    return true;
+}
+
+bool translateMessage(const Message&) {
+    return false;
+}
+
+intptr_t dispatchMessage(const Message& message) {
+    if (message.window == nullptr || message.window->state.destroyed) {
+        return 0;
+    }
+    auto found = state().classes.find(message.window->state.className);
+    if (found == state().classes.end()) {
+        return 0;
+    }
+    return found->second.procedure(message.window, message.message, message.wParam,
+                                   message.lParam);
+}
+
+void postQuitMessage(int exitCode) {
+    state().messages.push_back(
+        Message{nullptr, WM_QUIT, static_cast<uintptr_t>(exitCode), 0});
+}
+
+intptr_t defWindowProc(WindowHandle, uint32_t, uintptr_t, intptr_t) {
+    return 0;
+}
+
+void sleep(uint32_t milliseconds) {
+    state().sleeps.push_back(milliseconds);
+    if (state().sleepHandler) {
+        state().sleepHandler(milliseconds);
+    } else {
+        fake::advanceClock(milliseconds);
+    }
+}
+
+uint32_t timeGetTime() {
+    return state().clock;
+}
+
+int16_t getAsyncKeyState(int virtualKey) {
+    if (virtualKey < 0 || virtualKey > 255) {
+        return 0;
+    }
+    auto& key = state().keys[static_cast<size_t>(virtualKey)];
+    int16_t result = static_cast<int16_t>((key.down ? 0x8000 : 0) | (key.latched ? 1 : 0));
+    key.latched = false;
+    return result;
+}
+
+int messageBox(const std::string& text, const std::string& caption, uint32_t style) {
+    state().boxes.push_back(fake::ShownBox{text, caption, style});
+    auto& answers = state().boxAnswers;
+    if (!answers.empty()) {
+        int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return (style & MB_TYPEMASK) == MB_OK ? IDOK : 0;
+}
+
+bool commonDataFolder(const std::string& subDirectory, std::string& path) {
+    if (state().dataRoot.empty()) {
+        return false;
+    }
+    std::filesystem::path folder = std::filesystem::path(state().dataRoot) / subDirectory;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        return false;
+    }
+    path = folder.string();
+    return true;
+}
+
+char pathSeparator() {
+    return '/';
+}
+
+}  // namespace platform

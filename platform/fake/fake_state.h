@@ -1,0 +1,45 @@
+// The fake driver's process-wide state, shared by its service files.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_platform.h"
+#include "platform/types.h"
+
+namespace platform {
+struct Window {
+    fake::WindowState state;
+};
+}  // namespace platform
+
+namespace fake::detail {
+
+struct KeyState {
+    bool down = false;
+    bool latched = false;
+};
+
+struct State {
+    std::deque<platform::Message> messages;
+    uint32_t clock = 0;
+    std::function<void(uint32_t)> sleepHandler;
+    std::vector<uint32_t> sleeps;
+    std::array<KeyState, 256> keys{};
+    std::deque<int> boxAnswers;
+    std::vector<ShownBox> boxes;
+    std::string dataRoot;
+    std::map<std::string, platform::WindowClass> classes;
+    std::vector<std::unique_ptr<platform::Window>> windows;
+    bool failNextWindow = false;
+};
+
+State& state();
+
+}  // namespace fake::detail

@@ -1,0 +1,65 @@
+// Operating-system services the engine calls: the message pump, time, key state, message boxes
+// and the shared data folder. Exactly one driver (platform/sdl, platform/win32 or platform/fake)
+// implements them in each program. All of them run on the thread that runs the frame loop.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/types.h"
+
+namespace platform {
+
+// --- Message pump ---
+
+// Takes the oldest message of any window (or of the thread) off the queue into `message`;
+// false, with `message` untouched, when nothing waits. A window close request comes out as
+// WM_CLOSE addressed to that window.
+bool peekMessage(Message& message);
+
+// Derives character messages from key messages; true when it queued one. Nothing in the
+// engine relies on them.
+bool translateMessage(const Message& message);
+
+// Runs the procedure of the addressed window's class and returns its result; 0 when the
+// message has no window or the window is gone.
+intptr_t dispatchMessage(const Message& message);
+
+// Queues WM_QUIT with `exitCode` as its wParam; the pump hands it out after what is queued.
+void postQuitMessage(int exitCode);
+
+// The system's default handling of a message the window procedure does not handle itself.
+intptr_t defWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// --- Time ---
+
+// Yields the thread for about `milliseconds`.
+void sleep(uint32_t milliseconds);
+
+// A millisecond counter from an arbitrary start; 32 bits, wrapping to 0 after 2^32 - 1.
+uint32_t timeGetTime();
+
+// --- Keys ---
+
+// State of a virtual key, read asynchronously: bit 15 (0x8000) while the key is down now,
+// bit 0 when it went down since the previous call for that key (the latch is then cleared), so
+// a tap between two calls still reads non-zero once. 0 for a key never pressed.
+int16_t getAsyncKeyState(int virtualKey);
+
+// --- Message boxes ---
+
+// Shows a modal box with `text`, `caption`, and the buttons and icon of `style` (MB_* values),
+// and blocks until it is answered. Returns the button's ID* value, or 0 when no box could be
+// shown; then the caption and text go to standard error so the user still reads them.
+int messageBox(const std::string& text, const std::string& caption, uint32_t style);
+
+// --- Folders ---
+
+// Full path of `subDirectory` under the machine's shared application data folder, creating
+// both where missing. False (and `path` untouched) when the folder cannot be found or created.
+bool commonDataFolder(const std::string& subDirectory, std::string& path);
+
+// The character that joins the parts of a path on this platform.
+char pathSeparator();
+
+}  // namespace platform

@@ -1,0 +1,169 @@
+#include "log/log.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "platform/constants.h"
+#include "platform/fake/fake_platform.h"
+#include "test_support.h"
+
+using namespace platform;
+using testing_support::readFile;
+using testing_support::TempDir;
+
+namespace {
+
+const std::string kHeader =
+    "<head><title>Engine Log</title></head><body bgcolor=#000000 text=#FFFFFF>"
+    "<font size=2 face=Verdana><div align=center><br><hr noshade></p></div>";
+
+// The time stamp is the 24-character asctime form, day zero-padded, then its newline.
+const std::string kStamp = R"([A-Z][a-z]{2} [A-Z][a-z]{2} \d\d \d\d:\d\d:\d\d \d{4}\n)";
+
+std::string entryPattern(const std::string& colour, const std::string& icon,
+                         const std::string& message) {
+    return "<font face='webdings' size='6' color=#" + colour + "> " + icon + "</font>" +
+           "\\[<strong><font color=#" + colour + ">" + kStamp + "</font></strong>\\]: " +
+           message + "<br>";
+}
+
+class LogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake::reset();
+        fake::setDataRoot(root.path().string());
+        Log::close();
+    }
+    void TearDown() override { Log::close(); }
+
+    std::string logFile() const { return root.file("Game/Log.html"); }
+    std::string body() const { return readFile(logFile()).substr(kHeader.size()); }
+
+    TempDir root;
+};
+
+TEST_F(LogTest, OpenWritesExactlyTheHeaderAndEmptiesAnEarlierLog) {
+    ASSERT_TRUE(Log::open("Game"));
+    EXPECT_EQ(Log::path(), logFile());
+    EXPECT_EQ(readFile(logFile()), kHeader);
+
+    Log::info("first run");
+    ASSERT_TRUE(Log::open("Game"));
+    EXPECT_EQ(readFile(logFile()), kHeader);
+}
+
+TEST_F(LogTest, EntriesHaveTheExactLayoutOfTheirLevel) {
+    ASSERT_TRUE(Log::open("Game"));
+    Log::info("Graceful shutdown detected.");
+    Log::warning("careful");
+    EXPECT_THROW(Log::error("fatal"), int);
+
+    EXPECT_TRUE(std::regex_match(
+        body(), std::regex(entryPattern("FFFFFF", "\\)", "Graceful shutdown detected\\.") +
+                           entryPattern("FFFF00", "<blink>~</blink>", "careful") +
+                           entryPattern("FF0000", "<blink>!</blink>", "fatal"))))
+        << body();
+}
+
+TEST_F(LogTest, MessagesAreWrittenUnescaped) {
+    ASSERT_TRUE(Log::open("Game"));
+    Log::info("<b>bold</b> & more");
+    EXPECT_THAT(body(), ::testing::HasSubstr("]: <b>bold</b> & more<br>"));
+}
+
+TEST_F(LogTest, WarningsAndErrorsShowTheirBoxBeforeTheEntry) {
+    ASSERT_TRUE(Log::open("Game"));
+    Log::warning("low memory");
+    try {
+        Log::error("out of memory");
+        FAIL() << "Log::error returned";
+    } catch (int value) {
+        EXPECT_EQ(value, 0);
+    }
+    const auto& boxes = fake::shownBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "low memory");
+    EXPECT_EQ(boxes[0].caption, "Engine");
+    EXPECT_EQ(boxes[0].style, 0x1030u);
+    EXPECT_EQ(boxes[1].text, "out of memory");
+    EXPECT_EQ(boxes[1].style, 0x1010u);
+}
+
+TEST_F(LogTest, ABoxThatCannotBeShownStillLetsAWarningGoOnAndAnErrorRaise) {
+    ASSERT_TRUE(Log::open("Game"));
+    fake::queueBoxAnswer(0);
+    fake::queueBoxAnswer(0);
+    Log::warning("no display");
+    EXPECT_THROW(Log::error("still fatal"), int);
+    EXPECT_THAT(body(), ::testing::HasSubstr("no display<br>"));
+    EXPECT_THAT(body(), ::testing::HasSubstr("still fatal<br>"));
+}
+
+TEST_F(LogTest, PromptsReturnTheAnswerAndLogOnlyAnswersTheirBoxCanGive) {
+    struct Case {
+        bool yesNo;
+        int answer;
+        const char* logged;  // null: nothing logged
+    };
+    const Case cases[] = {
+        {true, IDYES, "Save\\? \\[Yes\\]"},
+        {true, IDNO, "Save\\? \\[No\\]"},
+        {true, 0, nullptr},
+        {true, IDCANCEL, nullptr},
+        {false, IDCANCEL, "Save\\? \\[Cancel\\]"},
+        {false, IDTRYAGAIN, "Save\\? \\[Try Again\\]"},
+        {false, IDCONTINUE, "Save\\? \\[Continue\\]"},
+        {false, IDYES, nullptr},
+        {false, 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.yesNo ? "yes/no " : "retry ") << c.answer);
+        fake::reset();
+        fake::setDataRoot(root.path().string());
+        ASSERT_TRUE(Log::open("Game"));
+        fake::queueBoxAnswer(c.answer);
+        int result = c.yesNo ? Log::askYesNo("Save?") : Log::askRetry("Save?");
+        EXPECT_EQ(result, c.answer);
+        ASSERT_EQ(fake::shownBoxes().size(), 1u);
+        EXPECT_EQ(fake::shownBoxes()[0].style, c.yesNo ? 0x1024u : 0x1026u);
+        if (c.logged == nullptr) {
+            EXPECT_EQ(body(), "");
+        } else {
+            EXPECT_TRUE(std::regex_match(body(), std::regex(entryPattern("CCCCFF", "2",
+                                                                         c.logged))))
+                << body();
+        }
+    }
+}
+
+TEST_F(LogTest, EntriesBeforeAnyOpenLeaveNoFileButBoxesStillShow) {
+    Log::info("dropped");
+    Log::warning("shown, not logged");
+    EXPECT_THROW(Log::error("fatal all the same"), int);
+    EXPECT_EQ(fake::shownBoxes().size(), 2u);
+    EXPECT_TRUE(std::filesystem::is_empty(root.path()));
+}
+
+TEST_F(LogTest, AFailedOpenReportsFalseAndLaterEntriesTryTheFileAgain) {
+    // Log.html is a directory, so the file cannot be opened.
+    std::filesystem::create_directories(root.path() / "Game" / "Log.html");
+    EXPECT_FALSE(Log::open("Game"));
+    EXPECT_EQ(Log::path(), logFile());
+    Log::info("dropped quietly");
+
+    std::filesystem::remove(root.path() / "Game" / "Log.html");
+    Log::info("arrives without a header");
+    EXPECT_THAT(readFile(logFile()), ::testing::StartsWith("<font face='webdings'"));
+}
+
+TEST_F(LogTest, OpenFailsWhenThereIsNoDataFolder) {
+    fake::setDataRoot("");
+    EXPECT_FALSE(Log::open("Game"));
+    Log::info("dropped");
+    EXPECT_TRUE(std::filesystem::is_empty(root.path()));
+}
+
+}  // namespace

@@ -1,0 +1,166 @@
+// The SDL driver's OS services, headless: SDL_VIDEODRIVER=offscreen and no DISPLAY.
+#include <SDL.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "platform/constants.h"
+#include "platform/os.h"
+#include "platform/sdl/sdl_state.h"
+#include "platform/window.h"
+#include "../test_support.h"
+
+using namespace platform;
+
+namespace {
+
+std::vector<Message> handled;
+
+intptr_t closingProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
+                          intptr_t lParam) {
+    handled.push_back(Message{window, message, wParam, lParam});
+    if (message == WM_CLOSE) {
+        postQuitMessage(0);
+        return 0;
+    }
+    return defWindowProc(window, message, wParam, lParam);
+}
+
+class SdlDriverTest : public ::testing::Test {
+protected:
+    static WindowHandle window;
+
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(registerClass(WindowClass{"DriverTest", 0, closingProcedure, ""}));
+        window = createWindow("DriverTest", "driver test", WS_POPUP, CW_USEDEFAULT, 0, 320, 240);
+        ASSERT_NE(window, nullptr);
+    }
+    static void TearDownTestSuite() { destroyWindow(window); }
+
+    void SetUp() override {
+        handled.clear();
+        Message stale;
+        while (peekMessage(stale)) {
+        }
+        getAsyncKeyState(VK_LEFT);  // clears the latch
+        getAsyncKeyState(VK_RIGHT);
+    }
+
+    static void pushKey(Uint32 type, SDL_Keycode key) {
+        SDL_Event event{};
+        event.type = type;
+        event.key.keysym.sym = key;
+        event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    // Runs the pump as the frame loop does: one message per pass until the queue is empty.
+    static std::vector<Message> pumpAll() {
+        std::vector<Message> taken;
+        Message message;
+        while (peekMessage(message)) {
+            taken.push_back(message);
+            translateMessage(message);
+            dispatchMessage(message);
+        }
+        return taken;
+    }
+};
+
+WindowHandle SdlDriverTest::window = nullptr;
+
+TEST_F(SdlDriverTest, AWindowCloseReachesTheProcedureAsCloseAndThenQuits) {
+    SDL_Event close{};
+    close.type = SDL_WINDOWEVENT;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    close.window.windowID = SDL_GetWindowID(sdl::nativeWindow(window));
+    ASSERT_EQ(SDL_PushEvent(&close), 1);
+
+    std::vector<Message> taken = pumpAll();
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(taken[0].message, WM_CLOSE);
+    EXPECT_EQ(taken[0].window, window);
+    EXPECT_EQ(taken[1].message, WM_QUIT);
+    EXPECT_EQ(taken[1].wParam, 0u);
+    ASSERT_EQ(handled.size(), 1u);
+    EXPECT_EQ(handled[0].message, WM_CLOSE);
+}
+
+TEST_F(SdlDriverTest, AQuitRequestFromOutsideAsksTheMainWindowToClose) {
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    ASSERT_EQ(SDL_PushEvent(&quit), 1);
+
+    std::vector<Message> taken = pumpAll();
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(taken[0].message, WM_CLOSE);
+    EXPECT_EQ(taken[0].window, window);
+    EXPECT_EQ(taken[1].message, WM_QUIT);
+}
+
+TEST_F(SdlDriverTest, KeyEventsDriveTheKeyStateAndATapIsLatched) {
+    pushKey(SDL_KEYDOWN, SDLK_LEFT);
+    pumpAll();
+    EXPECT_EQ(getAsyncKeyState(VK_LEFT) & 0xFFFF, 0x8001);  // down, and pressed since last call
+    EXPECT_EQ(getAsyncKeyState(VK_LEFT) & 0xFFFF, 0x8000);  // still down, latch read
+    EXPECT_EQ(getAsyncKeyState(VK_RIGHT), 0);
+
+    pushKey(SDL_KEYUP, SDLK_LEFT);
+    pumpAll();
+    EXPECT_EQ(getAsyncKeyState(VK_LEFT), 0);
+
+    // Pressed and released between two reads: still seen once.
+    pushKey(SDL_KEYDOWN, SDLK_RIGHT);
+    pushKey(SDL_KEYUP, SDLK_RIGHT);
+    std::vector<Message> taken = pumpAll();
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(taken[0].message, WM_KEYDOWN);
+    EXPECT_EQ(taken[0].wParam, static_cast<uintptr_t>(VK_RIGHT));
+    EXPECT_EQ(taken[1].message, WM_KEYUP);
+    EXPECT_EQ(getAsyncKeyState(VK_RIGHT), 1);
+    EXPECT_EQ(getAsyncKeyState(VK_RIGHT), 0);
+}
+
+TEST_F(SdlDriverTest, AMessageBoxWithoutADisplayAnswersZeroAndPrintsTheText) {
+    ::testing::internal::CaptureStderr();
+    int answer = messageBox("Nothing to show it on.", "Engine", MB_OK | MB_ICONHAND);
+    std::string printed = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(answer, 0);
+    EXPECT_THAT(printed, ::testing::HasSubstr("Engine"));
+    EXPECT_THAT(printed, ::testing::HasSubstr("Nothing to show it on."));
+}
+
+TEST_F(SdlDriverTest, TheDataFolderFollowsXdgAndIsCreated) {
+    testing_support::TempDir home;
+    std::string previousData = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
+    std::string previousHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+
+    std::string path;
+    setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
+    ASSERT_TRUE(commonDataFolder("Tumblix", path));
+    EXPECT_EQ(path, (home.path() / "data" / "Tumblix").string());
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+
+    // A relative XDG_DATA_HOME is ignored, as XDG asks; the default under HOME applies.
+    setenv("XDG_DATA_HOME", "relative", 1);
+    setenv("HOME", home.path().c_str(), 1);
+    ASSERT_TRUE(commonDataFolder("Tumblix", path));
+    EXPECT_EQ(path, (home.path() / ".local" / "share" / "Tumblix").string());
+    EXPECT_EQ(pathSeparator(), '/');
+
+    setenv("XDG_DATA_HOME", previousData.c_str(), 1);
+    setenv("HOME", previousHome.c_str(), 1);
+}
+
+TEST_F(SdlDriverTest, TheClockCountsMillisecondsAcrossASleep) {
+    uint32_t before = timeGetTime();
+    platform::sleep(20);
+    uint32_t elapsed = timeGetTime() - before;  // unsigned: right across a wrap too
+    EXPECT_GE(elapsed, 19u);
+    EXPECT_LT(elapsed, 5000u);
+}
+
+}  // namespace
