@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  liblua5.1-0-dev libsdl2-dev libsdl2-image-dev
+  liblua5.1-0-dev libsdl2-dev libsdl2-image-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool imagemagick x11-utils

@@ -1,0 +1,119 @@
+// The committed images are exactly what the art generator paints, and they load as the game
+// loads them: the right sizes, an opaque backdrop, pieces with see-through corners and four
+// kinds that a player tells apart.
+#include <SDL.h>
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tools/art/game_art.h"
+
+namespace {
+
+struct Loaded {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgba;
+};
+
+Loaded loadResource(const std::string& name) {
+    std::string path = std::string(std::getenv("TUMBLIX_SOURCE_DIR")) + "/resources/" + name;
+    Loaded image;
+    SDL_Surface* file = IMG_Load(path.c_str());
+    if (file == nullptr) {
+        ADD_FAILURE() << path << ": " << IMG_GetError();
+        return image;
+    }
+    SDL_Surface* converted = SDL_ConvertSurfaceFormat(file, SDL_PIXELFORMAT_RGBA32, 0);
+    SDL_FreeSurface(file);
+    image.width = converted->w;
+    image.height = converted->h;
+    for (int y = 0; y < converted->h; ++y) {
+        const auto* row = static_cast<const uint8_t*>(converted->pixels) + y * converted->pitch;
+        image.rgba.insert(image.rgba.end(), row, row + converted->w * 4);
+    }
+    SDL_FreeSurface(converted);
+    return image;
+}
+
+struct ArtCase {
+    std::string file;
+    art::Canvas (*paint)();
+    int width;
+    int height;
+};
+
+class CommittedArt : public ::testing::TestWithParam<ArtCase> {};
+
+TEST_P(CommittedArt, MatchesTheGenerator) {
+    const ArtCase& art = GetParam();
+    Loaded loaded = loadResource(art.file);
+    ASSERT_EQ(loaded.width, art.width);
+    ASSERT_EQ(loaded.height, art.height);
+    EXPECT_TRUE(loaded.rgba == art.paint().rgba8())
+        << art.file << " is stale: run make_art resources/ and commit the result";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Resources, CommittedArt,
+    ::testing::Values(ArtCase{"backdrop.png", art::makeBackdrop, 800, 600},
+                      ArtCase{"aaa.png", art::makeCell, 32, 32},
+                      ArtCase{"peice1.png", [] { return art::makePiece(1); }, 32, 32},
+                      ArtCase{"peice2.png", [] { return art::makePiece(2); }, 32, 32},
+                      ArtCase{"peice3.png", [] { return art::makePiece(3); }, 32, 32},
+                      ArtCase{"peice4.png", [] { return art::makePiece(4); }, 32, 32}),
+    [](const ::testing::TestParamInfo<ArtCase>& info) {
+        return info.param.file.substr(0, info.param.file.find('.'));
+    });
+
+TEST(Art, BackdropIsOpaque) {
+    Loaded backdrop = loadResource("backdrop.png");
+    for (size_t i = 3; i < backdrop.rgba.size(); i += 4) {
+        ASSERT_EQ(backdrop.rgba[i], 255) << "pixel " << i / 4;
+    }
+}
+
+// Mean colour of a piece's visible pixels, weighted by their alpha.
+struct MeanColour {
+    double r = 0, g = 0, b = 0;
+};
+
+MeanColour meanColour(const Loaded& image) {
+    MeanColour mean;
+    double weight = 0;
+    for (size_t i = 0; i < image.rgba.size(); i += 4) {
+        double alpha = image.rgba[i + 3] / 255.0;
+        mean.r += image.rgba[i] * alpha;
+        mean.g += image.rgba[i + 1] * alpha;
+        mean.b += image.rgba[i + 2] * alpha;
+        weight += alpha;
+    }
+    mean.r /= weight;
+    mean.g /= weight;
+    mean.b /= weight;
+    return mean;
+}
+
+TEST(Art, PiecesHaveSeeThroughCornersAndDistinctColours) {
+    std::vector<MeanColour> means;
+    for (int kind = 1; kind <= art::kPieceKinds; ++kind) {
+        Loaded piece = loadResource("peice" + std::to_string(kind) + ".png");
+        ASSERT_EQ(piece.rgba.size(), 32u * 32u * 4u);
+        EXPECT_EQ(piece.rgba[3], 0) << "piece " << kind << ": the corner must show the cell";
+        EXPECT_EQ(piece.rgba[(16 * 32 + 16) * 4 + 3], 255) << "piece " << kind;
+        means.push_back(meanColour(piece));
+    }
+    for (size_t a = 0; a < means.size(); ++a) {
+        for (size_t b = a + 1; b < means.size(); ++b) {
+            double distance = std::hypot(means[a].r - means[b].r, means[a].g - means[b].g,
+                                         means[a].b - means[b].b);
+            EXPECT_GT(distance, 80) << "pieces " << a + 1 << " and " << b + 1 << " look alike";
+        }
+    }
+}
+
+}  // namespace
