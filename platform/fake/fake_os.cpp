@@ -12,8 +12,24 @@ namespace fake {
 
 using detail::state;
 
+namespace detail {
+namespace {
+std::vector<void (*)()>& resetHooks() {
+    static std::vector<void (*)()> hooks;
+    return hooks;
+}
+}  // namespace
+
+ResetHook::ResetHook(void (*clear)()) {
+    resetHooks().push_back(clear);
+}
+}  // namespace detail
+
 void reset() {
     state() = detail::State{};
+    for (void (*clear)() : detail::resetHooks()) {
+        clear();
+    }
 }
 
 void queueMessage(const platform::Message& message) {

@@ -42,4 +42,10 @@ struct State {
 
 State& state();
 
+// A service file that keeps state of its own outside State registers, with a static ResetHook,
+// a function that clears it; fake::reset() runs every such function after clearing State.
+struct ResetHook {
+    explicit ResetHook(void (*clear)());
+};
+
 }  // namespace fake::detail

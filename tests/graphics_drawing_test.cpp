@@ -1,0 +1,230 @@
+// Frames, device loss, textures and the placement of sprites, on the fake driver.
+#include <gmock/gmock.h>
+
+#include <memory>
+
+#include "graphics_fixture.h"
+
+using namespace platform;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+class GraphicsDrawingTest : public GraphicsTest {
+protected:
+    void SetUp() override {
+        GraphicsTest::SetUp();
+        describeCommonAdapter();
+        fake::addImage("resources/aaa.png", 32, 32);
+        fake::addImage("resources/big.png", 64, 64);
+        fake::addImage("resources/backdrop.png", 800, 600);
+        startWindowed();
+        seen = fake::calls().size();
+    }
+
+    // Calls since the last look.
+    std::vector<std::string> newCalls() {
+        std::vector<std::string> all = fake::calls();
+        std::vector<std::string> fresh(all.begin() + static_cast<long>(seen), all.end());
+        seen = all.size();
+        return fresh;
+    }
+
+    size_t seen = 0;
+};
+
+TEST_F(GraphicsDrawingTest, AFrameClearsBeginsDrawsAndPresentsInOrder) {
+    ASSERT_TRUE(Graphics::beginFrame());
+    EXPECT_THAT(newCalls(), ElementsAre("TestCooperativeLevel", "Clear 0 3 0x00000000 1 0",
+                                        "BeginScene", "Sprite::Begin 0x00000010"));
+    Graphics::clear(0xFF102030);
+    EXPECT_THAT(newCalls(), ElementsAre("Clear 0 1 0xFF102030 0 0"));
+    EXPECT_EQ(Graphics::endFrame(), D3D_OK);
+    EXPECT_THAT(newCalls(), ElementsAre("Sprite::End", "EndScene", "Present"));
+}
+
+TEST_F(GraphicsDrawingTest, ALostDeviceSkipsFramesAndIsResetWhenItCanBe) {
+    fake::queueCooperativeLevel(D3DERR_DEVICELOST);
+    fake::queueCooperativeLevel(D3DERR_DEVICENOTRESET);
+
+    EXPECT_FALSE(Graphics::beginFrame());
+    EXPECT_THAT(newCalls(), ElementsAre("TestCooperativeLevel"));
+
+    ScreenFormat before = Graphics::getScreenFormat();
+    EXPECT_FALSE(Graphics::beginFrame());
+    EXPECT_THAT(newCalls(), ElementsAre("TestCooperativeLevel", "Sprite::OnLostDevice", "Reset",
+                                        "Sprite::OnResetDevice", "SetRenderState 22 1"));
+    EXPECT_THAT(logged(), ElementsAre("Validating requested screen format...", "Success!"));
+    EXPECT_EQ(Graphics::getScreenFormat(), before);
+    ASSERT_EQ(fake::resets().size(), 1u);
+    EXPECT_EQ(fake::resets()[0].backBufferWidth, 800u);
+    EXPECT_TRUE(fake::resets()[0].windowed);
+    EXPECT_EQ(fake::createdDevices().size(), 1u);
+    EXPECT_THAT(fake::shownBoxes(), IsEmpty());
+
+    EXPECT_TRUE(Graphics::beginFrame());
+}
+
+TEST_F(GraphicsDrawingTest, DriverErrorsWhileTestingTheDeviceAreFatal) {
+    struct Case {
+        HRESULT level;
+        const char* text;
+    } cases[] = {
+        {D3DERR_DRIVERINTERNALERROR, "Video driver internal error, unable to restore device."},
+        {E_FAIL, "Unexpected return code from TestCooperativeLevel, unable to restore device."},
+        {1, "Unexpected return code from TestCooperativeLevel, unable to restore device."},
+    };
+    for (const Case& c : cases) {
+        fake::queueCooperativeLevel(c.level);
+        EXPECT_THROW(Graphics::beginFrame(), int);
+        EXPECT_EQ(fake::shownBoxes().back().text, c.text);
+    }
+}
+
+TEST_F(GraphicsDrawingTest, TexturesReportImageAndPowerOfTwoSizes) {
+    std::unique_ptr<Texture> backdrop(Graphics::loadTexture("resources/backdrop.png"));
+    EXPECT_EQ(backdrop->getImageWidth(), 800);
+    EXPECT_EQ(backdrop->getImageHeight(), 600);
+    EXPECT_EQ(backdrop->getTextureWidth(), 1024);
+    EXPECT_EQ(backdrop->getTextureHeight(), 1024);
+    EXPECT_NE(backdrop->getTexture(), nullptr);
+}
+
+TEST_F(GraphicsDrawingTest, TexturesThatCannotBeLoadedOrDescribedAreFatal) {
+    EXPECT_THROW(Graphics::loadTexture("resources/missing.png"), int);
+    EXPECT_EQ(fake::shownBoxes().back().text, "Failed to create texture 'resources/missing.png'");
+
+    int live = fake::liveReferences();
+    fake::failNextLevelDesc();
+    EXPECT_THROW(Graphics::loadTexture("resources/aaa.png"), int);
+    EXPECT_EQ(fake::shownBoxes().back().text,
+              "Failed to get level description for texture 'resources/aaa.png'");
+    EXPECT_EQ(fake::liveReferences(), live);  // the texture was given back
+}
+
+TEST_F(GraphicsDrawingTest, SpritesArePlacedByTheirTransformAlone) {
+    std::unique_ptr<Texture> small(Graphics::loadTexture("resources/aaa.png"));
+    std::unique_ptr<Texture> big(Graphics::loadTexture("resources/big.png"));
+    struct Case {
+        const char* what;
+        Texture* texture;
+        int x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight;
+        int centreX, centreY, rotation;
+        // Where the source rectangle's top-left and bottom-right corners land.
+        Vector2 topLeft, bottomRight;
+    } cases[] = {
+        {"plain", small.get(), 25, 35, 32, 32, 0, 0, 32, 32, 0, 0, 0, {25, 35}, {57, 67}},
+        {"wide", small.get(), 25, 35, 64, 32, 0, 0, 32, 32, 0, 0, 0, {25, 35}, {89, 67}},
+        {"scaled against the whole image",
+         big.get(),
+         0,
+         0,
+         32,
+         32,
+         0,
+         0,
+         32,
+         32,
+         0,
+         0,
+         0,
+         {0, 0},
+         {16, 16}},
+        {"a source inside the image",
+         big.get(),
+         10,
+         10,
+         64,
+         64,
+         32,
+         16,
+         16,
+         16,
+         0,
+         0,
+         0,
+         {10, 10},
+         {26, 26}},
+        {"a quarter turn about the middle",
+         small.get(),
+         25,
+         35,
+         32,
+         32,
+         0,
+         0,
+         32,
+         32,
+         16,
+         16,
+         90,
+         {57, 35},
+         {25, 67}},
+        {"a half turn about the corner",
+         small.get(),
+         100,
+         100,
+         32,
+         32,
+         0,
+         0,
+         32,
+         32,
+         0,
+         0,
+         180,
+         {100, 100},
+         {68, 68}},
+    };
+    ASSERT_TRUE(Graphics::beginFrame());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Graphics::drawSprite(c.texture, c.x, c.y, c.width, c.height, c.sourceX, c.sourceY,
+                                       c.sourceWidth, c.sourceHeight, 0x88FFFFFF, c.centreX,
+                                       c.centreY, c.rotation),
+                  D3D_OK);
+        const fake::Draw& draw = fake::draws().back();
+        EXPECT_EQ(draw.texture, c.texture->getTexture());
+        EXPECT_EQ(draw.colour, 0x88FFFFFFu);
+        ASSERT_TRUE(draw.hasSource);
+        EXPECT_EQ(draw.source.left, c.sourceX);
+        EXPECT_EQ(draw.source.top, c.sourceY);
+        EXPECT_EQ(draw.source.right, c.sourceX + c.sourceWidth);
+        EXPECT_EQ(draw.source.bottom, c.sourceY + c.sourceHeight);
+        Vector2 topLeft = transformPoint(draw.transform, {0, 0});
+        Vector2 bottomRight = transformPoint(draw.transform, {static_cast<float>(c.sourceWidth),
+                                                              static_cast<float>(c.sourceHeight)});
+        EXPECT_NEAR(topLeft.x, c.topLeft.x, 1e-4);
+        EXPECT_NEAR(topLeft.y, c.topLeft.y, 1e-4);
+        EXPECT_NEAR(bottomRight.x, c.bottomRight.x, 1e-4);
+        EXPECT_NEAR(bottomRight.y, c.bottomRight.y, 1e-4);
+    }
+    EXPECT_EQ(fake::draws().size(), std::size(cases));
+    Graphics::endFrame();
+}
+
+TEST_F(GraphicsDrawingTest, TheRotationUsesTheSinglePrecisionDegree) {
+    std::unique_ptr<Texture> small(Graphics::loadTexture("resources/aaa.png"));
+    ASSERT_TRUE(Graphics::beginFrame());
+    Graphics::drawSprite(small.get(), 0, 0, 32, 32, 0, 0, 32, 32, 0xFFFFFFFF, 0, 0, 30);
+    float angle = static_cast<float>(30 * 0.0174532924);
+    const Matrix& m = fake::draws().back().transform;
+    EXPECT_FLOAT_EQ(m.m[0][0], std::cos(angle));
+    EXPECT_FLOAT_EQ(m.m[0][1], std::sin(angle));
+}
+
+TEST_F(GraphicsDrawingTest, DrawingWithoutATextureOrADeviceIsRefused) {
+    ASSERT_TRUE(Graphics::beginFrame());
+    EXPECT_EQ(Graphics::drawSprite(nullptr, 0, 0, 32, 32, 0, 0, 32, 32, ~0u, 0, 0, 0),
+              D3DERR_INVALIDCALL);
+    Graphics::endFrame();
+    std::unique_ptr<Texture> small(Graphics::loadTexture("resources/aaa.png"));
+    Graphics::shutdown();
+    EXPECT_EQ(Graphics::drawSprite(small.get(), 0, 0, 32, 32, 0, 0, 32, 32, ~0u, 0, 0, 0),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(Graphics::endFrame(), D3DERR_INVALIDCALL);
+    EXPECT_TRUE(fake::draws().empty());
+}
+
+}  // namespace

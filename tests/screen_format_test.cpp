@@ -1,0 +1,87 @@
+#include "graphics/screen_format.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+TEST(ScreenFormatTest, ConstructorsKeepOrReplaceTheMode) {
+    ScreenFormat defaults;
+    EXPECT_EQ(defaults, ScreenFormat::pattern(0, 0, D3DFMT_UNKNOWN, 0, ScreenFormat::FULLSCREEN));
+
+    struct Case {
+        int32_t given;
+        int32_t fromValues;  // the five-value constructor repairs an invalid mode
+    } cases[] = {{0, 1}, {1, 1}, {2, 2}, {3, 1}, {-1, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.given);
+        EXPECT_EQ(ScreenFormat(800, 600, D3DFMT_X8R8G8B8, 60, c.given).mode, c.fromValues);
+        ScreenFormat fromMode(DisplayMode{800, 600, 75, D3DFMT_R5G6B5}, c.given);
+        EXPECT_EQ(fromMode, ScreenFormat::pattern(800, 600, D3DFMT_R5G6B5, 75, c.given));
+    }
+}
+
+TEST(ScreenFormatTest, PixelFormatsHaveNamesAndDepths) {
+    struct Case {
+        D3DFORMAT format;
+        int32_t bits;
+        const char* name;
+    } cases[] = {
+        {D3DFMT_R8G8B8, 24, "24bit[R8G8B8]"},     {D3DFMT_A8R8G8B8, 32, "32bit[A8R8G8B8]"},
+        {D3DFMT_X8R8G8B8, 32, "32bit[X8R8G8B8]"}, {D3DFMT_R5G6B5, 16, "16bit[R5G6B5]"},
+        {D3DFMT_X1R5G5B5, 16, "16bit[X1R5G5B5]"}, {D3DFMT_A1R5G5B5, 16, "16bit[A1R5G5B5]"},
+        {D3DFMT_A4R4G4B4, 16, "16bit[A4R4G4B4]"}, {D3DFMT_A8R3G3B2, 16, "16bit[A8R3G3B2]"},
+        {D3DFMT_X4R4G4B4, 16, "16bit[X4R4G4B4]"}, {D3DFMT_R3G3B2, 0, "Unknown Format"},
+        {D3DFMT_A8, 0, "Unknown Format"},         {D3DFMT_UNKNOWN, 0, "Unknown Format"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ScreenFormat::bitsPerPixel(c.format), c.bits) << c.format;
+        EXPECT_EQ(ScreenFormat::formatName(c.format), c.name) << c.format;
+    }
+    EXPECT_EQ(ScreenFormat::formatForBits(16), D3DFMT_R5G6B5);
+    EXPECT_EQ(ScreenFormat::formatForBits(24), D3DFMT_R8G8B8);
+    EXPECT_EQ(ScreenFormat::formatForBits(32), D3DFMT_X8R8G8B8);
+    EXPECT_EQ(ScreenFormat::formatForBits(8), D3DFMT_UNKNOWN);
+    EXPECT_EQ(ScreenFormat::modeName(1), "Fullscreen");
+    EXPECT_EQ(ScreenFormat::modeName(2), "Windowed");
+    EXPECT_EQ(ScreenFormat::modeName(0), "Invalid mode!");
+    EXPECT_EQ(ScreenFormat::modeName(3), "Invalid mode!");
+}
+
+TEST(ScreenFormatTest, TextsNameResolutionsAndWholeFormats) {
+    EXPECT_EQ(ScreenFormat::resolutionName(800, 600), "800x600[1.33333:1]");
+    EXPECT_EQ(ScreenFormat::resolutionName(1920, 1080), "1920x1080[1.77778:1]");
+    EXPECT_EQ(ScreenFormat::resolutionName(1280, 1024), "1280x1024[1.25:1]");
+    EXPECT_EQ(ScreenFormat::resolutionName(1280, 800), "1280x800[1.6:1]");
+    EXPECT_EQ(ScreenFormat::resolutionName(0, 0), "0x0[0:1]");
+    EXPECT_EQ(ScreenFormat(800, 600, D3DFMT_X8R8G8B8, 100, ScreenFormat::WINDOWED).describe(),
+              "[800x600[1.33333:1] x 32bit[X8R8G8B8] x 100Hz x Windowed]");
+    EXPECT_EQ(ScreenFormat(DisplayMode{640, 480, 60, 27}, 0).describe(),
+              "[640x480[1.33333:1] x Unknown Format x 60Hz x Invalid mode!]");
+    EXPECT_FLOAT_EQ(ScreenFormat(1920, 1080, 0, 0, 1).aspectRatio(), 1920.0f / 1080.0f);
+}
+
+TEST(ScreenFormatTest, CompareSumsTheDifferencesAndPenalisesTheOtherMode) {
+    const ScreenFormat request(800, 600, D3DFMT_X8R8G8B8, 100, ScreenFormat::WINDOWED);
+    struct Case {
+        ScreenFormat other;
+        int32_t score;
+    } cases[] = {
+        {request, 0},
+        {ScreenFormat(800, 600, D3DFMT_A8R8G8B8, 100, ScreenFormat::WINDOWED), 0},
+        {ScreenFormat(800, 600, D3DFMT_X8R8G8B8, 85, ScreenFormat::WINDOWED), -15},
+        {ScreenFormat(640, 480, D3DFMT_R5G6B5, 60, ScreenFormat::WINDOWED), -160 - 120 - 16 - 40},
+        {ScreenFormat(800, 600, D3DFMT_X8R8G8B8, 100, ScreenFormat::FULLSCREEN), -10000},
+        {ScreenFormat(800, 600, 27, 100, ScreenFormat::WINDOWED), -32},
+        // Absurd sizes saturate rather than overflow.
+        {ScreenFormat(INT32_MIN, INT32_MIN, 0, INT32_MIN, 1), INT32_MIN},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.other.describe());
+        EXPECT_EQ(request.compare(c.other), c.score);
+        EXPECT_EQ(c.other.compare(request), c.score);
+    }
+}
+
+}  // namespace
