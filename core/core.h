@@ -1,0 +1,164 @@
+// The engine's centre. It owns the Lua 5.1 state every script runs in, the live game objects, the
+// script threads and the events (locks) they wait for, and it drives them all from the frame
+// loop. A host makes a Core, calls resetScripting once, then hands control to run.
+//
+// Everything runs on the thread that runs the frame loop. Script threads are Lua coroutines that
+// run only inside the resumes the Core makes. A script error ends in Log::error, which throws
+// only after Lua has returned, with the Core consistent.
+#pragma once
+
+#include <lua.hpp>
+
+#include <cstddef>
+#include <exception>
+#include <functional>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class Lock;
+class Object;
+
+class Core {
+public:
+    // Makes an object of a host type (any type number but 0); null for a type it does not know.
+    using ObjectFactory = std::function<Object*(int type)>;
+    // Called once per frame, after every object has been updated, with the frame's duration.
+    using FrameCallback = std::function<void(float elapsed)>;
+
+    Core(ObjectFactory objectFactory, FrameCallback frameCallback);
+    // Closes the Lua state and destroys every object and lock.
+    ~Core();
+    Core(const Core&) = delete;
+    Core& operator=(const Core&) = delete;
+
+    // The Core whose Lua state `L` belongs to (the main state or one of its threads); null for
+    // a state no Core made. Found through the registry, which no script can change.
+    static Core* fromLua(lua_State* L);
+
+    // ---- Scripting state ----
+
+    // Discards every script thread (the Lua state is closed), object and lock, and builds a
+    // fresh Lua state with the engine's globals. Ids restart at 1; the game time and the
+    // registered functions stay. Never call it from a script or from a function a script calls.
+    void resetScripting();
+    // Installs `function` as the global `name` at every later reset, after the engine's own
+    // functions, so a name they use ("wait", say) takes the registered function instead.
+    void registerFunction(const std::string& name, lua_CFunction function);
+    // The main state, whose globals table is the state table; null before the first reset.
+    lua_State* getLuaState() const { return luaState; }
+
+    // ---- Objects ----
+
+    // Type 0 makes a plain Object, any other type asks the factory. Null (and no id used up)
+    // when no object results. `script` is only recorded: no thread starts.
+    Object* createObject(int type, const std::string& script);
+    // The first object in list order with this id, or null.
+    Object* findObject(int id) const;
+    // Removes the object from the list and destroys it; false when no live object has the id.
+    // Its pending locks go with it and the threads waiting on them are released unresumed.
+    // While the frame loop updates objects the destruction waits for the end of the walk, so an
+    // object may delete itself from inside its own update.
+    bool deleteObject(int id);
+    // The live objects in list (creation) order.
+    std::vector<Object*> getObjects() const;
+
+    // ---- Frame loop ----
+
+    // Handles one window message per pass and runs a frame whenever none waits, until WM_QUIT
+    // arrives. Always returns true.
+    bool run();
+    // One frame of `elapsed` seconds: adds it to the game time, updates every object in list
+    // order (objects created meanwhile included), then calls the frame callback. run calls it
+    // with the measured duration; a host with a loop of its own may call it instead.
+    void runFrame(float elapsed);
+    // While false, run handles messages but runs no frames.
+    void setRunning(bool running) { this->running = running; }
+    bool isRunning() const { return running; }
+    // Seconds of game time: every frame's duration since construction, kept across resets.
+    float getTime() const { return time; }
+
+    // ---- Script threads ----
+
+    // A new script thread for `object`: a private global environment, the object's script file
+    // run in it, then the global `functionName` with the object's id pushed, ready to resume.
+    // Null, silently, when the object has no script or the name is not a function. A script
+    // that does not load or fails while its file runs ends in Log::error.
+    lua_State* createThread(Object* object, const std::string& functionName);
+    // Resumes `thread` with the object's id (the first time) plus the `argCount` values the
+    // caller pushed. A thread that ends is released; one that fails is released, then its
+    // message and traceback go to Log::error. `object` is not consulted.
+    void resumeThread(Object* object, lua_State* thread, int argCount);
+    // createThread, then the first resume: the function runs until it waits, ends or fails.
+    // False when no thread could be made.
+    bool startThread(Object* object, const std::string& functionName);
+    // Whether `thread` is a live script thread of this Core.
+    bool isScriptThread(lua_State* thread) const { return threads.count(thread) != 0; }
+    size_t threadCount() const { return threads.size(); }
+
+    // ---- Locks: events a script thread can wait for ----
+
+    // Adds a pending event (object, eventId); false when one is already pending.
+    bool addLock(Object* object, int eventId);
+    // Takes the pending event out, resumes the thread waiting on it (if any), then destroys it.
+    // Nothing happens when none is pending.
+    void releaseLock(Object* object, int eventId);
+    // The pending event, or null.
+    Lock* findLock(const Object* object, int eventId) const;
+
+private:
+    friend class Lock;             // finishes the resumes it makes
+    friend class ScriptFunctions;  // keeps host exceptions raised inside script functions
+
+    using EventLocks = std::unordered_map<int, Lock*>;
+
+    static int buildLuaState(lua_State* L);
+
+    // Object list (object_list.cpp). Deleted objects leave a null hole in `objects` until it is
+    // compacted, so deletion never shifts the slots a running walk depends on.
+    static constexpr size_t kDetached = static_cast<size_t>(-1);  // listSlot of a deleted object
+    void appendObject(Object* object);
+    void detachObject(Object* object);
+    void destroyObject(Object* object);
+    void compactObjects();
+    void indexObject(Object* object);
+    void unindexObject(Object* object);
+    // Gives an object another id, keeping findObject right (a loaded state file sets saved ids).
+    void setObjectId(Object* object, int id);
+    void discardObjects();
+
+    // Frame loop (frame_loop.cpp).
+    void updateObjects(float elapsed);
+    void endWalk();
+
+    // Script threads (script_threads.cpp).
+    lua_State* newScriptThread();
+    void releaseThread(lua_State* thread);
+    void finishResume(lua_State* thread, int status);
+    [[noreturn]] void failThread(lua_State* thread, const std::string& message);
+    void rethrowHeldException();
+
+    // Locks (locks.cpp).
+    void dropLocks(const Object* object);
+    void discardLocks();
+
+    ObjectFactory objectFactory;
+    FrameCallback frameCallback;
+    std::vector<Object*> objects;                 // creation order; null where one was deleted
+    std::unordered_map<lua_State*, int> threads;  // live thread -> its registry reference
+    std::map<std::string, lua_CFunction> functions;
+    std::unordered_map<const Object*, EventLocks> locks;  // pending events by object and event
+    lua_State* luaState = nullptr;
+    float time = 0.0f;
+    bool running = true;
+    int nextObjectId = 1;
+
+    // Beside the list: every live object under its id, in list order (ids repeat only when a
+    // state file says so).
+    std::unordered_map<int, std::vector<Object*>> objectsById;
+    size_t holes = 0;                    // null entries in `objects`
+    int walkDepth = 0;                   // updateObjects calls under way
+    std::vector<Object*> doomedObjects;  // deleted during a walk, destroyed when it ends
+    std::exception_ptr heldException;    // raised by host code inside a script function
+};

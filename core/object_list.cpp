@@ -1,0 +1,96 @@
+// The Core's object list and the id index beside it.
+//
+// A deleted object leaves a null hole in `objects` rather than shifting the others, so a frame
+// walk in progress keeps its place and nothing is skipped. Holes are squeezed out when they
+// make up half the list, never during a walk. The index answers findObject as a scan of the list
+// would: the first object in list order with the id.
+#include <algorithm>
+
+#include "core/core.h"
+#include "objects/object.h"
+
+void Core::appendObject(Object* object) {
+    objects.push_back(object);
+    object->listSlot = objects.size() - 1;
+    try {
+        indexObject(object);
+    } catch (...) {
+        objects.pop_back();
+        throw;
+    }
+}
+
+void Core::detachObject(Object* object) {
+    unindexObject(object);
+    objects[object->listSlot] = nullptr;
+    object->listSlot = kDetached;
+    ++holes;
+    dropLocks(object);
+}
+
+void Core::destroyObject(Object* object) {
+    if (walkDepth > 0) {
+        doomedObjects.push_back(object);  // its update may be running: destroyed when the walk ends
+        return;
+    }
+    delete object;
+    if (holes > objects.size() / 2) {
+        compactObjects();
+    }
+}
+
+void Core::compactObjects() {
+    size_t kept = 0;
+    for (Object* object : objects) {
+        if (object != nullptr) {
+            object->listSlot = kept;
+            objects[kept++] = object;
+        }
+    }
+    objects.resize(kept);
+    holes = 0;
+}
+
+void Core::indexObject(Object* object) {
+    std::vector<Object*>& sameId = objectsById[object->id];
+    auto later = std::upper_bound(
+        sameId.begin(), sameId.end(), object,
+        [](const Object* a, const Object* b) { return a->listSlot < b->listSlot; });
+    sameId.insert(later, object);
+}
+
+void Core::unindexObject(Object* object) {
+    auto found = objectsById.find(object->id);
+    std::vector<Object*>& sameId = found->second;
+    sameId.erase(std::find(sameId.begin(), sameId.end(), object));
+    if (sameId.empty()) {
+        objectsById.erase(found);
+    }
+}
+
+void Core::setObjectId(Object* object, int id) {
+    unindexObject(object);
+    object->id = id;
+    indexObject(object);
+}
+
+std::vector<Object*> Core::getObjects() const {
+    std::vector<Object*> live;
+    live.reserve(objects.size() - holes);
+    std::copy_if(objects.begin(), objects.end(), std::back_inserter(live),
+                 [](const Object* object) { return object != nullptr; });
+    return live;
+}
+
+void Core::discardObjects() {
+    std::vector<Object*> listed;
+    listed.swap(objects);  // destructors of host objects may call back into the Core
+    objectsById.clear();
+    holes = 0;
+    for (Object* object : listed) {
+        if (object != nullptr) {
+            object->listSlot = kDetached;
+            destroyObject(object);
+        }
+    }
+}

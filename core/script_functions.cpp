@@ -1,0 +1,207 @@
+// The native functions scripts reach the engine through, and their one registration table.
+//
+// Objects are named in Lua by id, a number truncated toward zero; events by event tables
+// {oid = object id, eid = event number}. Misuse raises a Lua error that says what was wrong
+// ("pause: no object with id 7"); the script's resume then reports it with file, line and
+// traceback. An expected outcome is a result instead: newObject answers 0 for a type that gives
+// no object, deleteObject false for an id that names none, wait returns at once on an event
+// that is not pending.
+//
+// C++ that may throw runs inside hostCall, so no exception ever crosses a Lua frame, and Lua
+// raises only where no C++ object waits to be destroyed.
+#include "core/script_functions.h"
+
+#include <exception>
+#include <string>
+
+#include "core/core.h"
+#include "core/lock.h"
+#include "objects/object.h"
+
+class ScriptFunctions {
+public:
+    static int pause(lua_State* L);
+    static int wait(lua_State* L);
+    static int newObject(lua_State* L);
+    static int deleteObject(lua_State* L);
+    static int getKey(lua_State* L);
+    static int setKey(lua_State* L);
+
+private:
+    template <typename Work>
+    static void hostCall(lua_State* L, const char* function, Work&& work);
+};
+
+namespace {
+
+const luaL_Reg kScriptFunctions[] = {
+    {"pause", ScriptFunctions::pause},         {"wait", ScriptFunctions::wait},
+    {"newObject", ScriptFunctions::newObject}, {"deleteObject", ScriptFunctions::deleteObject},
+    {"getKey", ScriptFunctions::getKey},       {"setKey", ScriptFunctions::setKey},
+};
+
+Core& coreOf(lua_State* L) {
+    return *Core::fromLua(L);
+}
+
+int idAt(lua_State* L, int index) {
+    return truncateToInt(lua_tonumber(L, index));  // not a number: 0, which names no object
+}
+
+// The live object that argument `index` names; raises when there is none.
+Object* objectAt(lua_State* L, int index, const char* function) {
+    const int id = idAt(L, index);
+    Object* object = coreOf(L).findObject(id);
+    if (object == nullptr) {
+        luaL_error(L, "%s: no object with id %d", function, id);
+    }
+    return object;
+}
+
+// Argument `index` as a string (a number in its string form); raises for anything else.
+const char* stringAt(lua_State* L, int index, const char* function, size_t& length) {
+    if (!lua_isstring(L, index)) {
+        luaL_error(L, "bad argument #%d to '%s' (string expected, got %s)", index, function,
+                   luaL_typename(L, index));
+    }
+    return lua_tolstring(L, index, &length);
+}
+
+void pushEvent(lua_State* L, int objectId, int eventId) {
+    lua_createtable(L, 0, 2);
+    lua_pushnumber(L, objectId);
+    lua_setfield(L, -2, "oid");
+    lua_pushnumber(L, eventId);
+    lua_setfield(L, -2, "eid");
+}
+
+}  // namespace
+
+void installScriptFunctions(lua_State* L) {
+    for (const luaL_Reg& function : kScriptFunctions) {
+        lua_pushcclosure(L, function.func, 0);
+        lua_setfield(L, LUA_GLOBALSINDEX, function.name);
+    }
+}
+
+// Runs `work`. An exception it throws is kept for the Core, which rethrows it once the script's
+// resume has returned, and becomes a Lua error raised after the catch block has closed.
+template <typename Work>
+void ScriptFunctions::hostCall(lua_State* L, const char* function, Work&& work) {
+    try {
+        work();
+        return;
+    } catch (...) {
+        coreOf(L).heldException = std::current_exception();
+    }
+    luaL_error(L, "%s: the host raised a C++ exception", function);
+}
+
+// pause(id, seconds) -> event table. Restarts the object's pause timer; never suspends.
+int ScriptFunctions::pause(lua_State* L) {
+    Object* object = objectAt(L, 1, "pause");
+    const auto seconds = static_cast<float>(lua_tonumber(L, 2));
+    hostCall(L, "pause", [&] { object->pause(seconds); });
+    pushEvent(L, object->getId(), 0);
+    return 1;
+}
+
+// wait(..., event) -> nothing. Suspends the calling script thread until the event (the last
+// argument) is signalled; returns at once when it is not pending or another thread waits on it.
+int ScriptFunctions::wait(lua_State* L) {
+    const int event = lua_gettop(L);
+    if (!lua_istable(L, event)) {
+        luaL_error(L, "bad argument #%d to 'wait' (event table expected, got %s)", event,
+                   event == 0 ? "no value" : luaL_typename(L, event));
+    }
+    lua_getfield(L, event, "oid");
+    const Object* object = coreOf(L).findObject(idAt(L, -1));
+    lua_pop(L, 1);
+    lua_getfield(L, event, "eid");
+    const int eventId = truncateToInt(lua_tonumber(L, -1));
+    lua_pop(L, 1);
+
+    Lock* lock = object == nullptr ? nullptr : coreOf(L).findLock(object, eventId);
+    if (lock == nullptr || lock->thread != nullptr) {
+        return 0;
+    }
+    // Only a thread the Core keeps alive and resumes can be recorded as a waiter.
+    if (!coreOf(L).isScriptThread(L)) {
+        luaL_error(L, "wait: only a script thread started by the engine can wait");
+    }
+    return lock->yield(L);
+}
+
+// newObject(type, script) -> id, or 0 when the type gives no object. A script that is not a
+// string makes an object without one.
+int ScriptFunctions::newObject(lua_State* L) {
+    size_t length = 0;
+    const char* script = lua_isstring(L, 2) ? lua_tolstring(L, 2, &length) : "";
+    const int type = truncateToInt(lua_tonumber(L, 1));
+    Object* object = nullptr;
+    hostCall(L, "newObject",
+             [&] { object = coreOf(L).createObject(type, std::string(script, length)); });
+    lua_pushnumber(L, object == nullptr ? 0 : object->getId());
+    return 1;
+}
+
+// deleteObject(id) -> whether a live object had the id.
+int ScriptFunctions::deleteObject(lua_State* L) {
+    const int id = idAt(L, 1);
+    bool deleted = false;
+    hostCall(L, "deleteObject", [&] { deleted = coreOf(L).deleteObject(id); });
+    lua_pushboolean(L, deleted);
+    return 1;
+}
+
+// getKey(id, name) -> the key's number, string or boolean; nothing when there is no such key.
+int ScriptFunctions::getKey(lua_State* L) {
+    Object* object = objectAt(L, 1, "getKey");
+    size_t length = 0;
+    const char* name = stringAt(L, 2, "getKey", length);
+    const KeyType* key = nullptr;
+    hostCall(L, "getKey", [&] { key = object->getKey(std::string(name, length)); });
+    if (key == nullptr) {
+        return 0;
+    }
+    switch (key->type) {
+        case KeyType::NUMBER:
+            lua_pushnumber(L, static_cast<const KeyTypeNumber*>(key)->value);
+            return 1;
+        case KeyType::STRING: {
+            const std::string& value = static_cast<const KeyTypeString*>(key)->value;
+            lua_pushlstring(L, value.data(), value.size());
+            return 1;
+        }
+        case KeyType::BOOL:
+            lua_pushboolean(L, static_cast<const KeyTypeBool*>(key)->value);
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+// setKey(id, name, value): a boolean, number or string replaces the key of that name, whatever
+// it held; any other value changes nothing.
+int ScriptFunctions::setKey(lua_State* L) {
+    const int kind = lua_type(L, 3);
+    if (kind != LUA_TBOOLEAN && kind != LUA_TNUMBER && kind != LUA_TSTRING) {
+        return 0;
+    }
+    Object* object = objectAt(L, 1, "setKey");
+    size_t length = 0;
+    const char* name = stringAt(L, 2, "setKey", length);
+    hostCall(L, "setKey", [&] {
+        const std::string key(name, length);
+        if (kind == LUA_TBOOLEAN) {
+            object->setBool(key, lua_toboolean(L, 3) != 0);
+        } else if (kind == LUA_TNUMBER) {
+            object->setNumber(key, lua_tonumber(L, 3));
+        } else {
+            size_t valueLength = 0;
+            const char* value = lua_tolstring(L, 3, &valueLength);
+            object->setString(key, std::string(value, valueLength));
+        }
+    });
+    return 0;
+}

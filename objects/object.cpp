@@ -1,0 +1,108 @@
+#include "objects/object.h"
+
+#include "core/core.h"
+
+Object::~Object() {
+    for (auto& [name, key] : keys) {
+        delete key;
+    }
+}
+
+void Object::update(float elapsed) {
+    if (!(waitTimer > 0.0f)) {  // also true for NaN: such a timer never runs
+        return;
+    }
+    waitTimer = waitTimer - elapsed;
+    if (waitTimer <= 0.0f) {
+        waitTimer = 0.0f;
+        releaseLock(0);  // may resume a script that deletes this object: nothing may follow
+    }
+}
+
+bool Object::startThread(const std::string& functionName) {
+    return core->startThread(this, functionName);
+}
+
+lua_State* Object::createThread(const std::string& functionName) {
+    return core->createThread(this, functionName);
+}
+
+void Object::resumeThread(lua_State* thread, int argCount) {
+    core->resumeThread(this, thread, argCount);
+}
+
+bool Object::addLock(int eventId) {
+    return core->addLock(this, eventId);
+}
+
+void Object::releaseLock(int eventId) {
+    core->releaseLock(this, eventId);
+}
+
+void Object::pause(float seconds) {
+    waitTimer = seconds;
+    addLock(0);
+}
+
+KeyType* Object::getKey(const std::string& name) const {
+    auto found = keys.find(name);
+    return found == keys.end() ? nullptr : found->second;
+}
+
+void Object::setKey(const std::string& name, KeyType* value) {
+    if (value == nullptr) {
+        return;
+    }
+    auto [entry, added] = keys.try_emplace(name, value);
+    if (!added && entry->second != value) {
+        delete entry->second;
+        entry->second = value;
+    }
+}
+
+void Object::setNumber(const std::string& name, const double& value) {
+    auto* key = new KeyTypeNumber;
+    key->value = value;
+    setKey(name, key);
+}
+
+void Object::setString(const std::string& name, const std::string& value) {
+    auto* key = new KeyTypeString;
+    key->value = value;
+    setKey(name, key);
+}
+
+void Object::setBool(const std::string& name, const bool& value) {
+    auto* key = new KeyTypeBool;
+    key->value = value;
+    setKey(name, key);
+}
+
+double Object::getNumber(const std::string& name) const {
+    const KeyType* key = getKey(name);
+    return key && key->type == KeyType::NUMBER ? static_cast<const KeyTypeNumber*>(key)->value
+                                               : 0.0;
+}
+
+std::string Object::getString(const std::string& name) const {
+    const KeyType* key = getKey(name);
+    return key && key->type == KeyType::STRING ? static_cast<const KeyTypeString*>(key)->value
+                                               : std::string();
+}
+
+bool Object::getBool(const std::string& name) const {
+    const KeyType* key = getKey(name);
+    return key && key->type == KeyType::BOOL && static_cast<const KeyTypeBool*>(key)->value;
+}
+
+Object* Object::getObject(const std::string& name) const {
+    const KeyType* key = getKey(name);
+    if (key == nullptr || key->type != KeyType::NUMBER) {
+        return nullptr;
+    }
+    return core->findObject(truncateToInt(static_cast<const KeyTypeNumber*>(key)->value));
+}
+
+void Object::setObject(const std::string& name, const Object* other) {
+    setNumber(name, other->getId());
+}
