@@ -1,4 +1,5 @@
-// The board's rules, frame by frame, with keys from the fake driver.
+// The board's rules, frame by frame through the game's frame callback, with keys and drawing on
+// the fake driver.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -7,9 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/board_rules.h"
+#include "app/game_frame.h"
 #include "app/game_state.h"
+#include "game_fixture.h"
 #include "platform/constants.h"
+#include "platform/fake/fake_direct3d.h"
 #include "platform/fake/fake_platform.h"
 
 namespace {
@@ -49,19 +52,9 @@ Cells withSpawnedPair(Cells landed) {
     return landed;
 }
 
-class BoardRulesTest : public ::testing::Test {
+class BoardRulesTest : public GameTest {
 protected:
-    void SetUp() override {
-        fake::reset();
-        game = GameState{};
-    }
-
-    // One frame's rules in the game's order: keys, fall, spawn.
-    static void runFrame(float dt = 0.0f) {
-        applyArrowKeys();
-        advanceFall(dt);
-        spawnPair();
-    }
+    static void runFrame(float dt = 0.0f) { gameFrame(dt); }
 
     static void place(const Cells& cells) {
         for (const auto& [at, value] : cells) {
@@ -234,6 +227,21 @@ TEST_P(SpawnTest, APairAppearsOnlyOnTwoFreeCells) {
     runFrame();
     EXPECT_EQ(game.pieceFalling, spawn.spawns ? 1 : 0);
     EXPECT_EQ(occupiedCells(), spawn.spawns ? withSpawnedPair(spawn.landed) : spawn.landed);
+}
+
+TEST_F(BoardRulesTest, FramesWithoutDrawingStillRunTheRules) {
+    runFrame();
+    place({{{1, 6}, 2}});
+    // The device is lost: these frames draw nothing, yet keys, falls and spawns go on.
+    fake::queueCooperativeLevel(platform::D3DERR_DEVICELOST);
+    fake::queueCooperativeLevel(platform::D3DERR_DEVICELOST);
+    size_t drawn = fake::draws().size();
+    fake::tapKey(VK_LEFT);
+    runFrame();
+    runFrame(0.5f);  // piece 1 lands on the piece below it, piece 2 drops; a new pair spawns
+    EXPECT_EQ(fake::draws().size(), drawn);
+    EXPECT_EQ(occupiedCells(), withSpawnedPair({{{0, 6}, 1}, {{1, 6}, 2}, {{1, 7}, 2}}));
+    EXPECT_EQ(game.pieceFalling, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
