@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need. Does nothing when all of
-# them are present, so the run and test commands can call it every time.
+# Installs the Debian packages that building, running and testing need, and any further packages
+# named as arguments (the Windows build names its own). Does nothing when all of them are present,
+# so the run and test commands can call it every time.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool imagemagick x11-utils
+  "$@"
 )
 
 missing=()

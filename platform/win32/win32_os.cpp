@@ -1,0 +1,131 @@
+// The Win32 driver's OS services: the thread's message queue, the multimedia clock, the
+// asynchronous key state, message boxes and the common application data folder.
+#include <cstdio>
+#include <utility>
+
+#include "platform/os.h"
+#include "platform/types.h"
+#include "platform/win32/win32_state.h"
+
+#include <windows.h>
+
+#include <mmsystem.h>
+#include <shlobj.h>
+
+namespace {
+
+// The native message behind the Message that peekMessage last handed out. Dispatching that
+// Message dispatches the native one, with its time and cursor position, and also reaches
+// windows the engine does not own (the engine sees those with no window).
+struct Peeked {
+    MSG native{};
+    platform::Message message;
+    bool valid = false;
+};
+Peeked lastPeeked;
+
+MSG nativeOf(const platform::Message& message) {
+    if (lastPeeked.valid && message.window == lastPeeked.message.window &&
+        message.message == lastPeeked.message.message &&
+        message.wParam == lastPeeked.message.wParam &&
+        message.lParam == lastPeeked.message.lParam) {
+        return lastPeeked.native;
+    }
+    MSG native{};
+    native.hwnd = win32::nativeWindow(message.window);
+    native.message = message.message;
+    native.wParam = message.wParam;
+    native.lParam = message.lParam;
+    native.time = GetMessageTime();
+    return native;
+}
+
+// Sleep(1) waits a whole scheduler tick (about 15.6 ms) at the system's default timer
+// resolution, which would cap the frame loop near 64 frames a second; the clock's resolution
+// is raised to 1 ms for the life of the process, as games do.
+void useFineTimer() {
+    static const bool raised = timeBeginPeriod(1) == TIMERR_NOERROR;
+    (void)raised;
+}
+
+}  // namespace
+
+namespace platform {
+
+bool peekMessage(Message& message) {
+    MSG native;
+    BOOL got = PeekMessageA(&native, nullptr, 0, 0, PM_REMOVE);
+    win32::rethrowHeldException();  // a message sent to a window while peeking
+    if (got == 0) {
+        return false;
+    }
+    message = Message{win32::windowOf(native.hwnd), native.message, native.wParam, native.lParam};
+    lastPeeked = Peeked{native, message, true};
+    return true;
+}
+
+bool translateMessage(const Message& message) {
+    MSG native = nativeOf(message);
+    return TranslateMessage(&native) != 0;
+}
+
+intptr_t dispatchMessage(const Message& message) {
+    MSG native = nativeOf(message);
+    if (native.hwnd == nullptr) {
+        return 0;  // a thread message, or a window that is gone
+    }
+    LRESULT result = DispatchMessageA(&native);
+    win32::rethrowHeldException();
+    return result;
+}
+
+void postQuitMessage(int exitCode) {
+    PostQuitMessage(exitCode);
+}
+
+intptr_t defWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    HWND native = win32::nativeWindow(window);
+    return native != nullptr ? DefWindowProcA(native, message, wParam, lParam) : 0;
+}
+
+void sleep(uint32_t milliseconds) {
+    useFineTimer();
+    Sleep(milliseconds);
+}
+
+uint32_t timeGetTime() {
+    useFineTimer();
+    return ::timeGetTime();
+}
+
+int16_t getAsyncKeyState(int virtualKey) {
+    if (virtualKey < 0 || virtualKey > 255) {
+        return 0;
+    }
+    return GetAsyncKeyState(virtualKey);
+}
+
+int messageBox(const std::string& text, const std::string& caption, uint32_t style) {
+    int answer = MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
+    if (answer == 0) {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    }
+    return answer;
+}
+
+bool commonDataFolder(const std::string& subDirectory, std::string& path) {
+    char folder[MAX_PATH];
+    const char* sub = subDirectory.empty() ? nullptr : subDirectory.c_str();
+    if (FAILED(SHGetFolderPathAndSubDirA(nullptr, CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                                         SHGFP_TYPE_CURRENT, sub, folder))) {
+        return false;
+    }
+    path = folder;
+    return true;
+}
+
+char pathSeparator() {
+    return '\\';
+}
+
+}  // namespace platform
