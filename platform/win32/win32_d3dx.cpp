@@ -1,0 +1,131 @@
+// The Win32 driver's textures and sprite: D3DX 9 (d3dx9_32) loads the image files and draws
+// the sprites. A null handle answers D3DERR_INVALIDCALL instead of reaching the interface.
+#include <type_traits>
+
+#include "platform/direct3d.h"
+#include "platform/transform2d.h"
+#include "platform/win32/win32_direct3d.h"
+
+#include <windows.h>
+
+#include <d3d9.h>
+#include <d3dx9.h>
+
+// The engine's matrix goes to the sprite as it is: the same sixteen floats, row by row.
+static_assert(sizeof(platform::Matrix) == sizeof(D3DXMATRIX));
+static_assert(std::is_trivially_copyable_v<platform::Matrix>);
+
+namespace {
+
+const D3DXVECTOR3* nativeVector(const platform::Vector3* vector, D3DXVECTOR3& storage) {
+    if (vector == nullptr) {
+        return nullptr;
+    }
+    storage = D3DXVECTOR3(vector->x, vector->y, vector->z);
+    return &storage;
+}
+
+}  // namespace
+
+namespace platform {
+
+HRESULT d3dxCreateTextureFromFileEx(Device* device, const std::string& path, uint32_t width,
+                                    uint32_t height, uint32_t mipLevels, uint32_t usage,
+                                    D3DFORMAT format, uint32_t pool, uint32_t filter,
+                                    uint32_t mipFilter, uint32_t colourKey, ImageInfo* info,
+                                    DeviceTexture*& texture) {
+    if (device == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    D3DXIMAGE_INFO nativeInfo{};
+    IDirect3DTexture9* created = nullptr;
+    HRESULT result = D3DXCreateTextureFromFileExA(
+        win32::native(device), path.c_str(), width, height, mipLevels, usage,
+        static_cast<::D3DFORMAT>(format), static_cast<D3DPOOL>(pool), filter, mipFilter, colourKey,
+        &nativeInfo, nullptr, &created);
+    if (FAILED(result)) {
+        return result;
+    }
+    if (info != nullptr) {
+        *info = ImageInfo{nativeInfo.Width, nativeInfo.Height};
+    }
+    texture = win32::handle(created);
+    return result;
+}
+
+HRESULT getLevelDesc(DeviceTexture* texture, uint32_t level, SurfaceDesc& desc) {
+    if (texture == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    D3DSURFACE_DESC native{};
+    HRESULT result = win32::native(texture)->GetLevelDesc(level, &native);
+    if (SUCCEEDED(result)) {
+        desc = SurfaceDesc{static_cast<D3DFORMAT>(native.Format), native.Width, native.Height};
+    }
+    return result;
+}
+
+void releaseTexture(DeviceTexture* texture) {
+    if (texture != nullptr) {
+        win32::native(texture)->Release();
+    }
+}
+
+HRESULT d3dxCreateSprite(Device* device, Sprite*& sprite) {
+    if (device == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    ID3DXSprite* created = nullptr;
+    HRESULT result = D3DXCreateSprite(win32::native(device), &created);
+    if (SUCCEEDED(result)) {
+        sprite = win32::handle(created);
+    }
+    return result;
+}
+
+void releaseSprite(Sprite* sprite) {
+    if (sprite != nullptr) {
+        win32::native(sprite)->Release();
+    }
+}
+
+HRESULT spriteBegin(Sprite* sprite, uint32_t flags) {
+    return sprite != nullptr ? win32::native(sprite)->Begin(flags) : D3DERR_INVALIDCALL;
+}
+
+HRESULT spriteSetTransform(Sprite* sprite, const Matrix& transform) {
+    if (sprite == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    const D3DXMATRIX native(&transform.m[0][0]);
+    return win32::native(sprite)->SetTransform(&native);
+}
+
+HRESULT spriteDraw(Sprite* sprite, DeviceTexture* texture, const Rect* source,
+                   const Vector3* centre, const Vector3* position, uint32_t colour) {
+    if (sprite == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    RECT nativeSource;
+    if (source != nullptr) {
+        nativeSource = RECT{source->left, source->top, source->right, source->bottom};
+    }
+    D3DXVECTOR3 nativeCentre, nativePosition;
+    return win32::native(sprite)->Draw(
+        win32::native(texture), source != nullptr ? &nativeSource : nullptr,
+        nativeVector(centre, nativeCentre), nativeVector(position, nativePosition), colour);
+}
+
+HRESULT spriteEnd(Sprite* sprite) {
+    return sprite != nullptr ? win32::native(sprite)->End() : D3DERR_INVALIDCALL;
+}
+
+HRESULT spriteOnLostDevice(Sprite* sprite) {
+    return sprite != nullptr ? win32::native(sprite)->OnLostDevice() : D3DERR_INVALIDCALL;
+}
+
+HRESULT spriteOnResetDevice(Sprite* sprite) {
+    return sprite != nullptr ? win32::native(sprite)->OnResetDevice() : D3DERR_INVALIDCALL;
+}
+
+}  // namespace platform
