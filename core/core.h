@@ -49,6 +49,24 @@ public:
     // The main state, whose globals table is the state table; null before the first reset.
     lua_State* getLuaState() const { return luaState; }
 
+    // ---- State file ----
+
+    // Writes the state table's variables, every object (header and key block) and the next
+    // object id to `path`. The file is written beside the target and moved over it only when
+    // complete, so a failed save leaves an earlier file as it was; false then. A variable whose
+    // value (or name) cannot be stored ends in Log::error, also without touching `path`.
+    bool saveState(std::string path);
+    // Replaces the whole scripting state with what `path` holds: the state table's variables,
+    // the objects with their saved ids, scripts, pause timers and keys, and the next object id.
+    // No thread runs and no lock stands afterwards. The file is checked before anything is
+    // discarded: one that does not open, is cut short, holds lengths or counts beyond its end,
+    // or names an object type the factory cannot make leaves the running state untouched and
+    // returns false (the reason goes to the log). The factory may be asked for an object of
+    // each such type, which is then destroyed unused. Key blocks that a host type reads itself
+    // can only be read after the reset; a fault there returns false with the state reset.
+    // A variable of a type the file cannot hold ends in Log::error, the state untouched.
+    bool loadState(std::string path);
+
     // ---- Objects ----
 
     // Type 0 makes a plain Object, any other type asks the factory. Null (and no id used up)
@@ -110,6 +128,7 @@ public:
 private:
     friend class Lock;             // finishes the resumes it makes
     friend class ScriptFunctions;  // keeps host exceptions raised inside script functions
+    friend class StateFile;        // restores saved ids and the id counter
 
     using EventLocks = std::unordered_map<int, Lock*>;
 

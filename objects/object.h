@@ -10,6 +10,8 @@
 
 #include "objects/key_type.h"
 
+class BinaryReader;
+class BinaryWriter;
 class Core;
 struct lua_State;
 
@@ -34,6 +36,12 @@ public:
     // which resumes the script thread waiting on it inside this call. An override that does not
     // call this takes the countdown over.
     virtual void update(float elapsed);
+    // Writes the object's part of a state file: the pause timer, then every key in name order.
+    // A host type that overrides save must override load to read back exactly what it wrote.
+    virtual void save(BinaryWriter& writer) const;
+    // Reads what save wrote, setting each key read (keys already held stay unless replaced).
+    // Stops at the first read past the end of the file, which the reader then reports.
+    virtual void load(BinaryReader& reader);
 
     int getId() const { return id; }
     int getType() const { return type; }

@@ -62,4 +62,12 @@ bool commonDataFolder(const std::string& subDirectory, std::string& path);
 // The character that joins the parts of a path on this platform.
 char pathSeparator();
 
+// --- Files ---
+
+// Flushes the closed file `temporary` to the disk and puts it in the place of `target` in one
+// step, so `target` is either its old self or the complete new file, even across a crash or a
+// power cut. Both must be on the same file system. False, with both files as they were, when
+// either step fails.
+bool replaceFile(const std::string& temporary, const std::string& target);
+
 }  // namespace platform

@@ -1,0 +1,118 @@
+#include "persist/binary_reader.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "core/core.h"
+
+namespace {
+
+template <typename Unsigned>
+Unsigned fromLittleEndian(const unsigned char* bytes) {
+    Unsigned value = 0;
+    for (size_t i = 0; i < sizeof(Unsigned); ++i) {
+        value |= static_cast<Unsigned>(bytes[i]) << (8 * i);
+    }
+    return value;
+}
+
+}  // namespace
+
+BinaryReader::BinaryReader(Core* core) : core(core) {}
+
+bool BinaryReader::open(const std::string& path) {
+    std::ifstream file(path, std::ios::in | std::ios::binary);
+    if (!file.is_open()) {
+        return false;
+    }
+    std::string contents((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad()) {
+        return false;
+    }
+    openBytes(std::move(contents));
+    return true;
+}
+
+void BinaryReader::openBytes(std::string contents) {
+    bytes = std::move(contents);
+    offset = 0;
+    failed = false;
+}
+
+void BinaryReader::seek(size_t position) {
+    offset = position < bytes.size() ? position : bytes.size();
+    failed = false;
+}
+
+const unsigned char* BinaryReader::take(size_t count) {
+    if (failed || count > remaining()) {
+        failed = true;
+        return nullptr;
+    }
+    const unsigned char* start = reinterpret_cast<const unsigned char*>(bytes.data()) + offset;
+    offset += count;
+    return start;
+}
+
+char BinaryReader::readChar() {
+    return static_cast<char>(readUChar());
+}
+
+unsigned char BinaryReader::readUChar() {
+    const unsigned char* byte = take(1);
+    return byte != nullptr ? *byte : 0;
+}
+
+bool BinaryReader::readBool() {
+    return readUChar() != 0;
+}
+
+int BinaryReader::readInt() {
+    const unsigned char* data = take(4);
+    return data != nullptr ? static_cast<int>(fromLittleEndian<uint32_t>(data)) : 0;
+}
+
+float BinaryReader::readFloat() {
+    const unsigned char* data = take(4);
+    return data != nullptr ? std::bit_cast<float>(fromLittleEndian<uint32_t>(data)) : 0.0f;
+}
+
+double BinaryReader::readDouble() {
+    const unsigned char* data = take(8);
+    return data != nullptr ? std::bit_cast<double>(fromLittleEndian<uint64_t>(data)) : 0.0;
+}
+
+std::string BinaryReader::readString() {
+    int length = readInt();
+    if (length <= 0) {
+        return std::string();
+    }
+    const unsigned char* data = take(static_cast<size_t>(length));
+    if (data == nullptr) {
+        return std::string();
+    }
+    const void* nul = std::memchr(data, 0, static_cast<size_t>(length));
+    size_t characters = nul != nullptr ? static_cast<const unsigned char*>(nul) - data
+                                       : static_cast<size_t>(length);
+    return std::string(reinterpret_cast<const char*>(data), characters);
+}
+
+void BinaryReader::read(char* buffer, int count) {
+    if (count <= 0) {
+        return;
+    }
+    const unsigned char* data = take(static_cast<size_t>(count));
+    if (data == nullptr) {
+        std::memset(buffer, 0, static_cast<size_t>(count));
+        return;
+    }
+    std::memcpy(buffer, data, static_cast<size_t>(count));
+}
+
+Object* BinaryReader::readObject() {
+    int id = readInt();
+    return good() ? core->findObject(id) : nullptr;
+}

@@ -1,0 +1,86 @@
+#include "persist/binary_writer.h"
+
+#include <bit>
+#include <cstdint>
+
+#include "objects/object.h"
+
+static_assert(sizeof(int) == 4 && sizeof(float) == 4 && sizeof(double) == 8,
+              "the file format stores int and float in 4 bytes, double in 8");
+
+namespace {
+
+template <typename Unsigned>
+void littleEndian(Unsigned value, unsigned char* bytes) {
+    for (size_t i = 0; i < sizeof(Unsigned); ++i) {
+        bytes[i] = static_cast<unsigned char>(value >> (8 * i));
+    }
+}
+
+}  // namespace
+
+BinaryWriter::BinaryWriter(Core* core) : core(core) {}
+
+bool BinaryWriter::open(const std::string& path) {
+    file.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
+    return file.is_open();
+}
+
+void BinaryWriter::put(const unsigned char* bytes, size_t count) {
+    file.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(count));
+}
+
+void BinaryWriter::write(char value) {
+    write(static_cast<unsigned char>(value));
+}
+
+void BinaryWriter::write(unsigned char value) {
+    put(&value, 1);
+}
+
+void BinaryWriter::write(bool value) {
+    write(static_cast<unsigned char>(value ? 1 : 0));
+}
+
+void BinaryWriter::write(int value) {
+    unsigned char bytes[4];
+    littleEndian(static_cast<uint32_t>(value), bytes);
+    put(bytes, sizeof bytes);
+}
+
+void BinaryWriter::write(float value) {
+    unsigned char bytes[4];
+    littleEndian(std::bit_cast<uint32_t>(value), bytes);
+    put(bytes, sizeof bytes);
+}
+
+void BinaryWriter::write(double value) {
+    unsigned char bytes[8];
+    littleEndian(std::bit_cast<uint64_t>(value), bytes);
+    put(bytes, sizeof bytes);
+}
+
+void BinaryWriter::write(const std::string& value) {
+    write(static_cast<int>(value.size() + 1));
+    put(reinterpret_cast<const unsigned char*>(value.c_str()), value.size() + 1);
+}
+
+void BinaryWriter::write(const char* data, int count) {
+    if (count > 0) {
+        put(reinterpret_cast<const unsigned char*>(data), static_cast<size_t>(count));
+    }
+}
+
+void BinaryWriter::writeObject(const Object* object) {
+    write(object->getId());
+}
+
+bool BinaryWriter::close() {
+    if (!file.is_open()) {
+        return false;
+    }
+    file.flush();
+    bool written = file.good();
+    file.close();
+    return written && !file.fail();
+}

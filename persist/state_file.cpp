@@ -1,0 +1,215 @@
+// Core::saveState and Core::loadState: the scripting state to and from a state file.
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "core/core.h"
+#include "log/log.h"
+#include "objects/object.h"
+#include "persist/binary_reader.h"
+#include "persist/binary_writer.h"
+#include "persist/state_file_scan.h"
+#include "platform/os.h"
+
+class StateFile {
+public:
+    static bool save(Core& core, const std::string& path);
+    static bool load(Core& core, const std::string& path);
+
+private:
+    static std::string writeGlobals(lua_State* L, BinaryWriter& writer);
+    static bool canMakeEveryType(Core& core, const StateFileContents& contents,
+                                 std::string& problem);
+    static void setGlobals(lua_State* L, const std::vector<StoredGlobal>& globals);
+    static bool refuse(const std::string& path, const std::string& reason);
+};
+
+namespace {
+
+std::string unsupportedMessage(const std::string& name) {
+    return "Global variable '" + name + "' type not supported.";
+}
+
+// The name a state-table key is saved under; false when the key has no string form. A number
+// key is converted on a copy: converting the key itself in place would derail lua_next.
+bool keyName(lua_State* L, int index, std::string& name) {
+    switch (lua_type(L, index)) {
+        case LUA_TSTRING:
+            name = lua_tostring(L, index);  // up to a first zero byte, as values are
+            return true;
+        case LUA_TNUMBER:
+            lua_pushvalue(L, index);
+            name = lua_tostring(L, -1);
+            lua_pop(L, 1);
+            return true;
+        case LUA_TBOOLEAN:
+            name = lua_toboolean(L, index) ? "true" : "false";
+            return false;
+        default:
+            name = std::string("(") + luaL_typename(L, index) + " key)";
+            return false;
+    }
+}
+
+}  // namespace
+
+bool Core::saveState(std::string path) {
+    return StateFile::save(*this, path);
+}
+
+bool Core::loadState(std::string path) {
+    return StateFile::load(*this, path);
+}
+
+// Stack effect: none. Returns the name of the first variable that cannot be stored, or empty.
+std::string StateFile::writeGlobals(lua_State* L, BinaryWriter& writer) {
+    std::string unsupported;
+    int top = lua_gettop(L);
+    lua_pushnil(L);
+    while (lua_next(L, LUA_GLOBALSINDEX) != 0) {  // key, value
+        std::string name;
+        int type = lua_type(L, -1);
+        if (!keyName(L, -2, name) || (type != LUA_TNIL && type != LUA_TBOOLEAN &&
+                                      type != LUA_TNUMBER && type != LUA_TSTRING)) {
+            unsupported = name;
+            break;
+        }
+        writer.write(static_cast<unsigned char>(1));
+        writer.write(name);
+        writer.write(type);
+        if (type == LUA_TBOOLEAN) {
+            writer.write(lua_toboolean(L, -1) != 0);
+        } else if (type == LUA_TNUMBER) {
+            writer.write(static_cast<double>(lua_tonumber(L, -1)));
+        } else if (type == LUA_TSTRING) {
+            writer.write(std::string(lua_tostring(L, -1)));
+        }
+        lua_pop(L, 1);  // key
+    }
+    lua_settop(L, top);
+    return unsupported;
+}
+
+bool StateFile::save(Core& core, const std::string& path) {
+    // Written beside the target and moved over it only when complete: a save that fails half
+    // way never costs the player the file that was there.
+    const std::string temporary = path + ".saving";
+    BinaryWriter writer(&core);
+    if (!writer.open(temporary)) {
+        return false;
+    }
+    if (core.luaState != nullptr) {
+        std::string unsupported = writeGlobals(core.luaState, writer);
+        if (!unsupported.empty()) {
+            writer.close();
+            std::remove(temporary.c_str());
+            Log::error(unsupportedMessage(unsupported));
+        }
+    }
+    writer.write(static_cast<unsigned char>(0));
+
+    std::vector<Object*> objects = core.getObjects();
+    writer.write(static_cast<int>(objects.size()));
+    for (const Object* object : objects) {
+        writer.write(object->getType());
+        writer.write(object->getScript());
+        writer.write(object->getId());
+    }
+    for (const Object* object : objects) {
+        object->save(writer);
+    }
+    writer.write(core.nextObjectId);
+
+    if (!writer.close() || !platform::replaceFile(temporary, path)) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool StateFile::refuse(const std::string& path, const std::string& reason) {
+    Log::info("The state file '" + path + "' was not loaded: " + reason + ".");
+    return false;
+}
+
+// Asks the factory once for each host type the file names, so a type this program cannot make
+// is found before anything is discarded.
+bool StateFile::canMakeEveryType(Core& core, const StateFileContents& contents,
+                                 std::string& problem) {
+    std::set<int> types;
+    for (const StoredObject& object : contents.objects) {
+        if (object.type != 0) {
+            types.insert(object.type);
+        }
+    }
+    for (int type : types) {
+        Object* probe = core.objectFactory ? core.objectFactory(type) : nullptr;
+        if (probe == nullptr) {
+            problem = "it holds objects of type " + std::to_string(type) +
+                      ", which this program cannot make";
+            return false;
+        }
+        delete probe;
+    }
+    return true;
+}
+
+// Stack effect: none. The main state's globals table is the state table, so each lands there.
+void StateFile::setGlobals(lua_State* L, const std::vector<StoredGlobal>& globals) {
+    for (const StoredGlobal& global : globals) {
+        switch (global.luaType) {
+            case kLuaBoolean:
+                lua_pushboolean(L, global.value.boolean);
+                break;
+            case kLuaNumber:
+                lua_pushnumber(L, global.value.number);
+                break;
+            case kLuaString:
+                lua_pushstring(L, global.value.string.c_str());
+                break;
+            default:
+                lua_pushnil(L);
+                break;
+        }
+        lua_setfield(L, LUA_GLOBALSINDEX, global.name.c_str());
+    }
+}
+
+bool StateFile::load(Core& core, const std::string& path) {
+    BinaryReader reader(&core);
+    if (!reader.open(path)) {
+        return refuse(path, "it cannot be opened");
+    }
+    StateFileContents contents;
+    StateFileScanOptions options;
+    options.keepKeys = false;
+    std::string unsupported;
+    std::string problem = scanStateFile(reader, options, contents, unsupported);
+    if (!unsupported.empty()) {
+        Log::error(unsupportedMessage(unsupported));
+    }
+    if (!problem.empty() || !canMakeEveryType(core, contents, problem)) {
+        return refuse(path, problem);
+    }
+
+    core.resetScripting();
+    setGlobals(core.luaState, contents.globals);
+    for (const StoredObject& stored : contents.objects) {
+        Object* object = core.createObject(stored.type, stored.script);
+        if (object == nullptr) {
+            return refuse(path,
+                          "the factory made no object of type " + std::to_string(stored.type));
+        }
+        core.setObjectId(object, stored.id);
+    }
+    reader.seek(contents.keyBlocksOffset);
+    for (Object* object : core.getObjects()) {
+        object->load(reader);
+    }
+    int nextObjectId = reader.readInt();
+    if (!reader.good()) {
+        return refuse(path, "it is cut short in a key block or the next object id");
+    }
+    core.nextObjectId = nextObjectId;
+    return true;
+}

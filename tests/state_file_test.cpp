@@ -1,0 +1,223 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "core/lock.h"
+#include "core_fixture.h"
+#include "persist/binary_reader.h"
+#include "persist/binary_writer.h"
+#include "persist/state_file_scan.h"
+#include "state_bytes.h"
+
+using namespace state_bytes;
+using testing_support::readFile;
+
+namespace {
+
+// A host type that keeps a counter of its own beside the keys.
+class Counter : public Object {
+public:
+    int count = 0;
+    void save(BinaryWriter& writer) const override {
+        Object::save(writer);
+        writer.write(count);
+    }
+    void load(BinaryReader& reader) override {
+        Object::load(reader);
+        count = reader.readInt();
+    }
+};
+
+class StateFileTest : public CoreTest {
+protected:
+    std::string saved() {
+        std::string path = dir.file("state.bin");
+        EXPECT_TRUE(core.saveState(path));
+        return readFile(path);
+    }
+    bool load(const std::string& bytes) { return core.loadState(dir.write("load.bin", bytes)); }
+
+    // A file's contents in a comparable form: globals sorted, since their order is not fixed.
+    static StateFileContents contentsOf(const std::string& bytes) {
+        BinaryReader reader(nullptr);
+        reader.openBytes(bytes);
+        StateFileContents contents;
+        std::string unsupported;
+        EXPECT_EQ(scanStateFile(reader, {}, contents, unsupported), "");
+        std::sort(contents.globals.begin(), contents.globals.end(),
+                  [](const StoredGlobal& a, const StoredGlobal& b) { return a.name < b.name; });
+        return contents;
+    }
+};
+
+TEST_F(StateFileTest, SavesTheExactBytesOfTheFormat) {
+    EXPECT_EQ(saved(), std::string("\0\0\0\0\0\x01\0\0\0", 9));  // nothing at all
+
+    lua("score = 10");
+    core.createObject(0, "a.lua")->setNumber("hp", 3.0);
+    EXPECT_EQ(saved(), workedExample());
+    EXPECT_EQ(saved().size(), 77u);
+
+    core.resetScripting();
+    lua("flag = true");
+    EXPECT_EQ(saved(), u8(1) + str("flag") + i32(1) + u8(1) + u8(0) + i32(0) + i32(1));
+}
+
+TEST_F(StateFileTest, ARoundTripRestoresVariablesObjectsIdsKeysAndTheCounter) {
+    const std::string file = u8(1) + str("name") + i32(4) + str("Ada") +    //
+                             u8(1) + str("lives") + i32(3) + f64(3.5) +     //
+                             u8(1) + str("won") + i32(1) + u8(0) + u8(0) +  //
+                             i32(2) +                                       //
+                             i32(0) + str("missing/script.lua") + i32(4) +  //
+                             i32(0) + str("") + i32(9) +                    //
+                             f32(1.5f) + i32(4) +                           //
+                             str("a") + i32(3) + u8(1) +                    //
+                             str("b") + i32(9) +                            // unknown tag: skipped
+                             str("c") + i32(2) + str("text") +              //
+                             str("d") + i32(1) + f64(-2.0) +                //
+                             f32(0.0f) + i32(0) +                           //
+                             i32(12);
+    ASSERT_TRUE(load(file));
+
+    EXPECT_EQ(eval("name .. lives .. tostring(won)"), "Ada3.5false");
+    std::vector<Object*> objects = core.getObjects();
+    ASSERT_EQ(objects.size(), 2u);
+    EXPECT_EQ(objects[0]->getId(), 4);
+    EXPECT_EQ(objects[0]->getScript(), "missing/script.lua");
+    EXPECT_EQ(objects[0]->getWaitTimer(), 1.5f);
+    EXPECT_TRUE(objects[0]->getBool("a"));
+    EXPECT_EQ(objects[0]->getKey("b"), nullptr);
+    EXPECT_EQ(objects[0]->getString("c"), "text");
+    EXPECT_EQ(objects[0]->getNumber("d"), -2.0);
+    EXPECT_EQ(core.findObject(9), objects[1]);
+    EXPECT_EQ(core.createObject(0, "")->getId(), 12);
+
+    core.deleteObject(12);
+    EXPECT_EQ(core.threadCount(), 0u);
+    std::string again = saved();
+    StateFileContents before = contentsOf(file), after = contentsOf(again);
+    ASSERT_EQ(after.globals.size(), before.globals.size());
+    for (size_t i = 0; i < before.globals.size(); ++i) {
+        EXPECT_EQ(after.globals[i].name, before.globals[i].name);
+        EXPECT_EQ(after.globals[i].luaType, before.globals[i].luaType);
+    }
+    EXPECT_EQ(again.substr(again.size() - 4), i32(13));
+    EXPECT_EQ(after.objects.size(), 2u);
+    EXPECT_EQ(after.objects[0].keys.size(), 3u);  // the unknown tag was not kept
+}
+
+TEST_F(StateFileTest, NumberKeysAreSavedUnderTheirStringFormWithoutDerailingTheWalk) {
+    lua("for i = 1, 50 do state[i] = i * 2 end state[2.5] = 'x' named = 1");
+    ASSERT_TRUE(load(saved()));
+    EXPECT_EQ(eval("state['50'] .. state['2.5'] .. named"), "100x1");
+    EXPECT_EQ(contentsOf(saved()).globals.size(), 52u);
+}
+
+TEST_F(StateFileTest, AValueOrKeyThatCannotBeStoredEndsInAnErrorAndKeepsTheOldFile) {
+    std::string path = dir.write("state.bin", "the previous save");
+    struct Case {
+        const char* chunk;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"f = function() end", "Global variable 'f' type not supported."},
+        {"t = {}", "Global variable 't' type not supported."},
+        {"state[true] = 1", "Global variable 'true' type not supported."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chunk);
+        core.resetScripting();
+        lua(c.chunk);
+        EXPECT_EQ(fatalError([&] { core.saveState(path); }), c.message);
+        EXPECT_EQ(readFile(path), "the previous save");
+        EXPECT_FALSE(std::filesystem::exists(path + ".saving"));
+    }
+}
+
+TEST_F(StateFileTest, ASaveThatCannotCompleteReturnsFalseAndKeepsTheOldFile) {
+    lua("score = 10");
+    EXPECT_FALSE(core.saveState(dir.file("no/such/folder/state.bin")));
+
+    // The disk fills up while the file is written.
+    std::string path = dir.write("full.bin", "the previous save");
+    std::filesystem::create_symlink("/dev/full", path + ".saving");
+    EXPECT_FALSE(core.saveState(path));
+    EXPECT_EQ(readFile(path), "the previous save");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(path + ".saving")));
+
+    // The target cannot be replaced (it is a folder).
+    std::filesystem::create_directory(dir.file("folder"));
+    EXPECT_FALSE(core.saveState(dir.file("folder")));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("folder")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("folder.saving")));
+}
+
+TEST_F(StateFileTest, EveryTruncatedFileIsRefusedAndTheRunningStateGoesOn) {
+    lua("score = 7 title = 'level one' done = false");
+    for (int i = 0; i < 3; ++i) {
+        Object* object = core.createObject(0, "");
+        object->setNumber("n", i);
+        object->setString("s", "text");
+        object->setBool("b", true);
+    }
+    const std::string file = saved();
+
+    Object* waiter = scripted("function main(id) wait(pause(id, 0.1)) done = true end");
+    ASSERT_TRUE(waiter->startThread("main"));
+    for (size_t length = 0; length < file.size(); ++length) {
+        SCOPED_TRACE(length);
+        ASSERT_FALSE(load(file.substr(0, length)));
+        ASSERT_EQ(core.getObjects().size(), 4u);
+        ASSERT_EQ(core.threadCount(), 1u);
+        ASSERT_NE(core.findLock(waiter, 0), nullptr);
+        ASSERT_EQ(eval("score .. title"), "7level one");
+    }
+    EXPECT_FALSE(core.loadState(dir.file("missing.bin")));
+    EXPECT_FALSE(load(file + "extra"));
+    frames(10);
+    EXPECT_EQ(eval("done"), "true");
+}
+
+TEST_F(StateFileTest, LengthsAndCountsBeyondTheFileAreRefusedAtOnce) {
+    const std::string cases[] = {
+        u8(1) + i32(2000000000) + std::string(45, 'x'),
+        u8(0) + i32(2000000000) + std::string(45, 'x'),
+        u8(0) + i32(1) + i32(0) + str("") + i32(1) + f32(0) + i32(1000000000) + i32(1),
+    };
+    for (const std::string& bytes : cases) {
+        EXPECT_FALSE(load(bytes));
+    }
+}
+
+TEST_F(StateFileTest, AnUnknownVariableTypeInAFileEndsInAnErrorBeforeAnythingIsLost) {
+    lua("kept = 1");
+    std::string file =
+        u8(1) + str("a") + i32(3) + f64(1) + u8(1) + str("odd") + i32(5) + u8(0) + i32(0) + i32(1);
+    EXPECT_EQ(fatalError([&] { load(file); }), "Global variable 'odd' type not supported.");
+    EXPECT_EQ(eval("kept"), "1");
+    EXPECT_EQ(eval("a"), "nil");
+}
+
+TEST_F(StateFileTest, HostTypesRoundTripThroughTheirOwnSaveAndLoad) {
+    makeHostObject = [](int type) { return type == 7 ? new Counter : nullptr; };
+    auto* counter = static_cast<Counter*>(core.createObject(7, "counter.lua"));
+    counter->count = 41;
+    counter->setNumber("x", 1);
+    core.createObject(0, "")->setString("after", "yes");
+    const std::string file = saved();
+
+    ASSERT_TRUE(load(file));
+    ASSERT_EQ(core.getObjects().size(), 2u);
+    EXPECT_EQ(static_cast<Counter*>(core.findObject(1))->count, 41);
+    EXPECT_EQ(core.findObject(2)->getString("after"), "yes");
+
+    // A program that no longer knows the type refuses the file and keeps running.
+    makeHostObject = [](int) { return nullptr; };
+    core.createObject(0, "")->setString("kept", "yes");
+    EXPECT_FALSE(load(file));
+    EXPECT_EQ(core.findObject(3)->getString("kept"), "yes");
+}
+
+}  // namespace
