@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# The Windows build's check, on this Linux machine:
+#  1. cross-builds the game's .exe and the Win32 driver's tests (scripts/build-win32.sh), and
+#     builds the Linux game (scripts/build.sh);
+#  2. runs the driver's tests under Wine 8 inside Xvfb, in a fresh Wine prefix;
+#  3. plays the Windows game under Wine and the Linux game side by side, each on its own Xvfb
+#     screen and in the same way: answers the start-up format warning, moves the first pair
+#     three columns left, waits until the board has filled up and the picture stands still,
+#     captures the client area, and closes the window;
+#  4. compares the two pictures: equal outside the board, within 2 levels on the board, where
+#     every cell is alpha-blended; and the Windows game must have exited with status 0.
+# Installs what is missing first. Pictures and logs stay in $CHECK_OUT (default
+# build-win32/check).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+source scripts/lib/x11.sh
+
+out=${CHECK_OUT:-$root/build-win32/check}
+screen=1280x1024x24
+board_region="25,35 536,546"  # the 16 x 16 cells of 32 pixels from (25, 35)
+
+scripts/install-deps.sh wine wine64 g++-mingw-w64-x86-64-posix dpkg-dev debian-archive-keyring
+scripts/build-win32.sh
+scripts/build.sh
+rm -rf "$out"
+mkdir -p "$out"
+
+# Wine keeps its state in a prefix: a fresh one for every run, never the user's.
+export WINEPREFIX="$out/wine-prefix" WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer boxes
+servers=()
+cleanup() {
+  jobs -p | xargs -r kill 2>/dev/null || true
+  timeout 20 wineserver -k 2>/dev/null || true
+  for pid in "${servers[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+}
+trap cleanup EXIT
+
+x11_start "$screen" "$out/xvfb-windows.log"
+windows_display=$XVFB_DISPLAY
+servers+=("$XVFB_PID")
+x11_start "$screen" "$out/xvfb-linux.log"
+linux_display=$XVFB_DISPLAY
+servers+=("$XVFB_PID")
+
+prepare_wine() {
+  timeout 180 wineboot --init >"$out/wineboot.log" 2>&1
+  local reg=(timeout 60 wine reg add)
+  # Unmanaged windows answer at once under a bare X server, where managed ones wait seconds.
+  "${reg[@]}" 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+  # A virtual desktop lists the common display modes below its size (Xvfb offers only its
+  # own), so the game's own rules find the windowed 800 x 600 they ask for.
+  "${reg[@]}" 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
+  "${reg[@]}" 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "${screen%x*}" /f >/dev/null
+  timeout 60 wineserver -w  # the settings take effect from the next start
+}
+
+# Plays the game that `command` starts, on $DISPLAY, as described above; `name` names its
+# picture and log. Closes the window with `close` ("keys" for Alt+F4, "signal" for SIGTERM)
+# and leaves the program's exit status in $out/<name>.status.
+play() {
+  local name=$1 close=$2 game status=0
+  shift 2
+  "$@" >"$out/$name.log" 2>&1 &
+  local pid=$!
+  game=$(x11_wait_window "Puzzle Tumblix" 120 Engine) || status=1
+  if ((status == 0)); then
+    sleep 1  # a few frames, the first pair still near the top
+    x11_press "$game" Left Left Left
+    x11_capture_still "$(x11_client_window "$game" 800 600)" "$out/$name.png" 3 400 || status=1
+    if [[ $close == keys ]]; then
+      x11_press "$game" alt+F4
+    else
+      kill -TERM "$pid"
+    fi
+  else
+    kill -TERM "$pid" 2>/dev/null || true
+  fi
+  local exit_status=0
+  wait "$pid" || exit_status=$?
+  echo "$exit_status" >"$out/$name.status"
+  return "$status"
+}
+
+# Equal outside the board; within 2 of 255 levels per channel on the board.
+compare_pictures() {
+  local linux=$1 windows=$2 picture size outside crop peak
+  for picture in "$linux" "$windows"; do
+    [[ -s $picture ]] || { echo "no screenshot: $picture" >&2; return 1; }
+    size=$(identify -format '%wx%h' "$picture")
+    [[ $size == 800x600 ]] || { echo "$picture is $size, not 800x600" >&2; return 1; }
+  done
+  outside=$(compare -metric AE \
+    <(convert "$linux" -fill black -draw "rectangle $board_region" png:-) \
+    <(convert "$windows" -fill black -draw "rectangle $board_region" png:-) null: 2>&1 || true)
+  crop=$(awk -v r="$board_region" 'BEGIN { split(r, p, /[ ,]/);
+    printf "%dx%d+%d+%d", p[3] - p[1] + 1, p[4] - p[2] + 1, p[1], p[2] }')
+  peak=$(compare -metric PAE <(convert "$linux" -crop "$crop" +repage png:-) \
+    <(convert "$windows" -crop "$crop" +repage png:-) null: 2>&1 || true)
+  echo "pixels that differ outside the board: $outside; largest difference on it: $peak"
+  [[ $outside == 0 ]] || return 1
+  awk -v p="$peak" 'BEGIN { split(p, a, /[()]/); exit !(a[2] != "" && a[2] * 255 <= 2.0001) }'
+}
+
+echo "== Win32 driver tests under Wine"
+export DISPLAY=$windows_display
+prepare_wine
+timeout 300 wine build-win32/tests/win32/win32_tests.exe
+
+echo "== The game under Wine and on Linux"
+(
+  export DISPLAY=$windows_display
+  play windows keys timeout 600 wine build-win32/app/puzzle_tumblix.exe
+) &
+windows_play=$!
+(
+  export DISPLAY=$linux_display
+  play linux signal timeout 600 build/app/puzzle_tumblix
+) &
+linux_play=$!
+failed=0
+wait "$windows_play" || failed=1
+wait "$linux_play" || failed=1
+timeout 60 wineserver -w
+((failed == 0)) || { echo "a game could not be played through (logs in $out)" >&2; exit 1; }
+
+windows_status=$(cat "$out/windows.status")
+[[ $windows_status == 0 ]] || { echo "the Windows game exited with $windows_status" >&2; exit 1; }
+compare_pictures "$out/linux.png" "$out/windows.png" || {
+  echo "the Windows picture differs from the Linux one ($out/windows.png, $out/linux.png)" >&2
+  exit 1
+}
+echo "The Windows game matches the Linux game and exited with status 0."
