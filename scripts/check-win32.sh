@@ -105,6 +105,13 @@ compare_pictures() {
   awk -v p="$peak" 'BEGIN { split(p, a, /[()]/); exit !(a[2] != "" && a[2] * 255 <= 2.0001) }'
 }
 
+# Only 64-bit Wine is installed, and a 32-bit program that cannot start under it still ends
+# with status 0: make sure both programs are 64-bit before trusting any status.
+for program in build-win32/app/puzzle_tumblix.exe build-win32/tests/win32/win32_tests.exe; do
+  x86_64-w64-mingw32-objdump -f "$program" | grep -q 'file format pei-x86-64' ||
+    { echo "$program is not a 64-bit Windows program" >&2; exit 1; }
+done
+
 echo "== Win32 driver tests under Wine"
 export DISPLAY=$windows_display
 prepare_wine

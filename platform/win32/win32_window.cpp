@@ -119,6 +119,11 @@ bool registerClass(const WindowClass& windowClass) {
     if (windowClass.name.empty() || windowClass.procedure == nullptr) {
         return false;
     }
+    // On a scaled desktop the system would otherwise stretch the window's pixels and hand out
+    // scaled window coordinates, while the adapter's display mode stays in device pixels: the
+    // game would come out blurred and placed off the centre it computes.
+    static const bool devicePixels = SetProcessDPIAware() != 0;
+    (void)devicePixels;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA native{};
     native.cbSize = sizeof(native);

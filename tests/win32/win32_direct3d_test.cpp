@@ -179,23 +179,6 @@ TEST_F(Win32Direct3DTest, TheAdapterDescribesItselfAndItsModes) {
     EXPECT_EQ(platform::getDeviceCaps(direct3D, 0, 1, caps), D3D_OK);
 }
 
-TEST_F(Win32Direct3DTest, NullHandlesAreRefusedNotFollowed) {
-    platform::DisplayMode mode;
-    platform::PresentParameters present;
-    platform::Device* none = nullptr;
-    EXPECT_EQ(platform::getAdapterDisplayMode(nullptr, 0, mode), D3DERR_INVALIDCALL);
-    EXPECT_EQ(platform::getAdapterModeCount(nullptr, 0, 22), 0u);
-    EXPECT_EQ(platform::createDevice(nullptr, 0, 1, window, 0x122, present, none),
-              D3DERR_INVALIDCALL);
-    EXPECT_EQ(platform::testCooperativeLevel(nullptr), D3DERR_INVALIDCALL);
-    EXPECT_EQ(platform::present(nullptr), D3DERR_INVALIDCALL);
-    EXPECT_EQ(platform::spriteBegin(nullptr, 0x10), D3DERR_INVALIDCALL);
-    platform::SurfaceDesc desc;
-    EXPECT_EQ(platform::getLevelDesc(nullptr, 0, desc), D3DERR_INVALIDCALL);
-    platform::releaseTexture(nullptr);
-    platform::releaseDevice(nullptr);
-}
-
 TEST_F(Win32Direct3DTest, TexturesLoadIntoPowerOfTwoSizesAndMissingFilesFail) {
     createDevice();
     platform::DeviceTexture* texture = nullptr;

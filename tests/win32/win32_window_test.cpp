@@ -76,13 +76,6 @@ protected:
     platform::WindowHandle window = nullptr;
 };
 
-TEST_F(Win32WindowTest, RefusesClassesWithoutNameOrProcedureAndUnknownClasses) {
-    EXPECT_FALSE(platform::registerClass(platform::WindowClass{"", 0, testProcedure, ""}));
-    EXPECT_FALSE(platform::registerClass(platform::WindowClass{"NoProcedure", 0, nullptr, ""}));
-    EXPECT_EQ(platform::createWindow("NeverRegistered", "x", kPopup, 0, 0, 10, 10), nullptr);
-    EXPECT_EQ(platform::createWindow("NoProcedure", "x", kPopup, 0, 0, 10, 10), nullptr);
-}
-
 TEST_F(Win32WindowTest, StartsHiddenAndReportsEarlierVisibility) {
     EXPECT_FALSE(IsWindowVisible(native()));
     EXPECT_EQ(static_cast<uint32_t>(platform::getWindowLong(window, GWL_STYLE)), kPopup);
@@ -140,19 +133,6 @@ TEST_F(Win32WindowTest, ClosingRunsTheProcedureAndEndsInTheQuitMessage) {
     EXPECT_EQ(last.window, nullptr);
     EXPECT_EQ(last.wParam, 0u);
     EXPECT_TRUE(IsWindow(native())) << "closing asks; the window stays";
-}
-
-TEST_F(Win32WindowTest, QuitCarriesItsExitCodeAndAnEmptyQueueLeavesTheMessageAlone) {
-    platform::postQuitMessage(7);
-    platform::Message message;
-    ASSERT_TRUE(platform::peekMessage(message));
-    EXPECT_EQ(message.message, static_cast<uint32_t>(WM_QUIT));
-    EXPECT_EQ(message.wParam, 7u);
-
-    platform::Message untouched{window, 1234, 5, 6};
-    EXPECT_FALSE(platform::peekMessage(untouched));
-    EXPECT_EQ(untouched.message, 1234u);
-    EXPECT_EQ(untouched.window, window);
 }
 
 TEST_F(Win32WindowTest, ExceptionsFromTheProcedureComeOutOfTheDriverCall) {
