@@ -57,4 +57,47 @@ TEST(Win32OsTest, AnUnusableSubDirectoryFailsAndLeavesThePathAlone) {
     EXPECT_EQ(path, "untouched");
 }
 
+std::string contentsOf(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return "<missing>";
+    }
+    char buffer[64];
+    DWORD read = 0;
+    ReadFile(file, buffer, sizeof(buffer), &read, nullptr);
+    CloseHandle(file);
+    return std::string(buffer, read);
+}
+
+void writeFile(const std::string& path, const std::string& contents) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+TEST(Win32OsTest, ReplaceFilePutsTheNewFileInPlaceOrLeavesBothAlone) {
+    char folder[MAX_PATH];
+    ASSERT_NE(GetTempPathA(MAX_PATH, folder), 0u);
+    const std::string target = std::string(folder) + "tumblix-replace-test.sav";
+    const std::string temporary = target + ".saving";
+    DeleteFileA(target.c_str());
+
+    writeFile(temporary, "first");
+    ASSERT_TRUE(platform::replaceFile(temporary, target)) << "no target yet";
+    EXPECT_EQ(contentsOf(target), "first");
+    EXPECT_EQ(contentsOf(temporary), "<missing>");
+
+    writeFile(temporary, "second");
+    ASSERT_TRUE(platform::replaceFile(temporary, target)) << "over the old target";
+    EXPECT_EQ(contentsOf(target), "second");
+
+    EXPECT_FALSE(platform::replaceFile(temporary, target)) << "the temporary is gone";
+    EXPECT_EQ(contentsOf(target), "second");
+    DeleteFileA(target.c_str());
+}
+
 }  // namespace
