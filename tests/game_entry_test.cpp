@@ -6,6 +6,7 @@
 
 #include "app/game_entry.h"
 #include "app/game_state.h"
+#include "game_fixture.h"
 #include "graphics/graphics.h"
 #include "platform/constants.h"
 #include "platform/fake/fake_direct3d.h"
@@ -17,26 +18,7 @@ const char* const kImages[] = {"resources/backdrop.png", "resources/aaa.png",
                                "resources/peice1.png",   "resources/peice2.png",
                                "resources/peice3.png",   "resources/peice4.png"};
 
-class GameEntryTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Graphics::shutdown();
-        fake::reset();
-        game = GameState{};
-        fake::setDesktopMode({1280, 1024, 60, platform::D3DFMT_X8R8G8B8});
-        fake::setAdapterModes(platform::D3DFMT_X8R8G8B8,
-                              {{800, 600, 60, platform::D3DFMT_X8R8G8B8}});
-    }
-
-    void TearDown() override {
-        for (Texture* texture : {game.backdropTexture, game.cellTexture, game.piece1Texture,
-                                 game.piece2Texture, game.piece3Texture, game.piece4Texture}) {
-            delete texture;
-        }
-        game = GameState{};
-        Graphics::shutdown();
-    }
-};
+using GameEntryTest = GameProcessTest;
 
 TEST_F(GameEntryTest, AMissingImageEndsInItsErrorBoxAndStatusOne) {
     fake::addImage(kImages[0], 800, 600);

@@ -1,5 +1,7 @@
-// A started game on the fake driver for each test: the graphics layer in its 800 x 600 window,
-// the six images loaded into the game's values, the board at its start values.
+// Fixtures for the game's tests on the fake driver. GameProcessTest gives each test the game's
+// process-wide values at their start and a fresh graphics layer on an adapter with a 1280 x 1024
+// desktop and a 60 Hz 800 x 600 mode, and cleans both afterwards. GameTest also starts the game:
+// the 800 x 600 window and the six images loaded into the game's values.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,7 +13,7 @@
 #include "platform/fake/fake_direct3d.h"
 #include "platform/fake/fake_platform.h"
 
-class GameTest : public ::testing::Test {
+class GameProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Graphics::shutdown();
@@ -19,16 +21,7 @@ protected:
         game = GameState{};
         fake::setDesktopMode({1280, 1024, 60, platform::D3DFMT_X8R8G8B8});
         fake::setAdapterModes(platform::D3DFMT_X8R8G8B8,
-                              {{800, 600, 100, platform::D3DFMT_X8R8G8B8}});
-        ASSERT_TRUE(Graphics::init("MainGameClass", "Puzzle Tumblix", ""));
-        Graphics::setScreenFormat(
-            ScreenFormat(800, 600, platform::D3DFMT_X8R8G8B8, 100, ScreenFormat::WINDOWED));
-        game.backdropTexture = load("backdrop", 800, 600);
-        game.cellTexture = load("aaa", 32, 32);
-        game.piece1Texture = load("peice1", 32, 32);
-        game.piece2Texture = load("peice2", 32, 32);
-        game.piece3Texture = load("peice3", 32, 32);
-        game.piece4Texture = load("peice4", 32, 32);
+                              {{800, 600, 60, platform::D3DFMT_X8R8G8B8}});
     }
 
     void TearDown() override {
@@ -38,6 +31,22 @@ protected:
         }
         game = GameState{};
         Graphics::shutdown();
+    }
+};
+
+class GameTest : public GameProcessTest {
+protected:
+    void SetUp() override {
+        GameProcessTest::SetUp();
+        ASSERT_TRUE(Graphics::init("MainGameClass", "Puzzle Tumblix", ""));
+        Graphics::setScreenFormat(
+            ScreenFormat(800, 600, platform::D3DFMT_X8R8G8B8, 60, ScreenFormat::WINDOWED));
+        game.backdropTexture = load("backdrop", 800, 600);
+        game.cellTexture = load("aaa", 32, 32);
+        game.piece1Texture = load("peice1", 32, 32);
+        game.piece2Texture = load("peice2", 32, 32);
+        game.piece3Texture = load("peice3", 32, 32);
+        game.piece4Texture = load("peice4", 32, 32);
     }
 
 private:

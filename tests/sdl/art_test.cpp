@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,8 @@ struct ArtCase {
     art::Canvas (*paint)();
     int width;
     int height;
+
+    friend void PrintTo(const ArtCase& art, std::ostream* out) { *out << art.file; }
 };
 
 class CommittedArt : public ::testing::TestWithParam<ArtCase> {};
