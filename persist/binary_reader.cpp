@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 #include "core/core.h"
 
@@ -24,12 +23,16 @@ Unsigned fromLittleEndian(const unsigned char* bytes) {
 BinaryReader::BinaryReader(Core* core) : core(core) {}
 
 bool BinaryReader::open(const std::string& path) {
-    std::ifstream file(path, std::ios::in | std::ios::binary);
+    std::ifstream file(path, std::ios::in | std::ios::binary | std::ios::ate);
     if (!file.is_open()) {
         return false;
     }
-    std::string contents((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) {
+    std::streamoff size = file.tellg();
+    if (size < 0 || !file.seekg(0)) {
+        return false;
+    }
+    std::string contents(static_cast<size_t>(size), '\0');
+    if (!file.read(contents.data(), size)) {
         return false;
     }
     openBytes(std::move(contents));
@@ -98,6 +101,13 @@ std::string BinaryReader::readString() {
     size_t characters = nul != nullptr ? static_cast<const unsigned char*>(nul) - data
                                        : static_cast<size_t>(length);
     return std::string(reinterpret_cast<const char*>(data), characters);
+}
+
+void BinaryReader::skipString() {
+    int length = readInt();
+    if (length > 0) {
+        take(static_cast<size_t>(length));
+    }
 }
 
 void BinaryReader::read(char* buffer, int count) {

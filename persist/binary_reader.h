@@ -29,6 +29,8 @@ public:
     double readDouble();
     // The characters before the first NUL of the stored ones; empty for a length of 0 or less.
     std::string readString();
+    // Passes over a string as readString would read it, without making it.
+    void skipString();
     // Copies `count` raw bytes into `buffer`; on failure the buffer is zero-filled.
     void read(char* buffer, int count);
     // The live object whose id is read, or null.

@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "objects/object.h"
 
@@ -9,6 +10,8 @@ static_assert(sizeof(int) == 4 && sizeof(float) == 4 && sizeof(double) == 8,
               "the file format stores int and float in 4 bytes, double in 8");
 
 namespace {
+
+constexpr size_t kBlockSize = 1 << 16;
 
 template <typename Unsigned>
 void littleEndian(Unsigned value, unsigned char* bytes) {
@@ -19,15 +22,33 @@ void littleEndian(Unsigned value, unsigned char* bytes) {
 
 }  // namespace
 
-BinaryWriter::BinaryWriter(Core* core) : core(core) {}
+BinaryWriter::BinaryWriter(Core* core) : buffer(kBlockSize), core(core) {}
+
+BinaryWriter::~BinaryWriter() {
+    if (file.is_open()) {
+        flushBuffer();
+    }
+}
 
 bool BinaryWriter::open(const std::string& path) {
+    used = 0;
     file.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
     return file.is_open();
 }
 
-void BinaryWriter::put(const unsigned char* bytes, size_t count) {
-    file.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(count));
+void BinaryWriter::putLarge(const unsigned char* bytes, size_t count) {
+    flushBuffer();
+    if (count > buffer.size()) {
+        file.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(count));
+        return;
+    }
+    std::memcpy(buffer.data(), bytes, count);
+    used = count;
+}
+
+void BinaryWriter::flushBuffer() {
+    file.write(reinterpret_cast<const char*>(buffer.data()), static_cast<std::streamsize>(used));
+    used = 0;
 }
 
 void BinaryWriter::write(char value) {
@@ -79,6 +100,7 @@ bool BinaryWriter::close() {
     if (!file.is_open()) {
         return false;
     }
+    flushBuffer();
     file.flush();
     bool written = file.good();
     file.close();

@@ -3,8 +3,10 @@
 // another with nothing between them; the reader must know the order.
 #pragma once
 
+#include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 class Core;
 class Object;
@@ -13,6 +15,10 @@ class BinaryWriter {
 public:
     // `core` is kept for symmetry with the reader; no write needs it.
     explicit BinaryWriter(Core* core);
+    // Hands what is still gathered to the file and closes it.
+    ~BinaryWriter();
+    BinaryWriter(const BinaryWriter&) = delete;
+    BinaryWriter& operator=(const BinaryWriter&) = delete;
 
     // Opens `path` for binary output, creating it or emptying it. True when the file is open.
     bool open(const std::string& path);
@@ -31,15 +37,29 @@ public:
     // Appends the object's id as an int.
     void writeObject(const Object* object);
 
-    // True while the file is open and every write so far has reached it.
+    // True while the file is open and no write has failed so far. Values are gathered and
+    // handed to the file in large blocks, so a failure may show only at close().
     bool good() const { return file.good() && file.is_open(); }
     // Flushes and closes the file; true when everything written reached the file. The destructor
     // closes too, but cannot report a failure.
     bool close();
 
 private:
-    void put(const unsigned char* bytes, size_t count);
+    // Values are gathered in `buffer`: a state file is millions of small values, and handing each
+    // to the stream on its own would cost more than the bytes themselves.
+    void put(const unsigned char* bytes, size_t count) {
+        if (used + count <= buffer.size()) {
+            std::memcpy(buffer.data() + used, bytes, count);
+            used += count;
+        } else {
+            putLarge(bytes, count);
+        }
+    }
+    void putLarge(const unsigned char* bytes, size_t count);
+    void flushBuffer();
 
     std::ofstream file;
+    std::vector<unsigned char> buffer;  // written values not yet handed to the file
+    size_t used = 0;
     Core* core;
 };

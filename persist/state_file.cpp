@@ -194,13 +194,13 @@ bool StateFile::load(Core& core, const std::string& path) {
 
     core.resetScripting();
     setGlobals(core.luaState, contents.globals);
+    core.objectsById.reserve(contents.objects.size());
     for (const StoredObject& stored : contents.objects) {
-        Object* object = core.createObject(stored.type, stored.script);
-        if (object == nullptr) {
+        core.nextObjectId = stored.id;  // the object takes its saved id as it is made
+        if (core.createObject(stored.type, stored.script) == nullptr) {
             return refuse(path,
                           "the factory made no object of type " + std::to_string(stored.type));
         }
-        core.setObjectId(object, stored.id);
     }
     reader.seek(contents.keyBlocksOffset);
     for (Object* object : core.getObjects()) {

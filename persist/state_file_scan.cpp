@@ -54,13 +54,17 @@ public:
 
 private:
     // A string whose stored length runs past the end fails the reader, which reports it.
-    bool value(int type, StoredValue& stored, int boolean, int number, int string) {
+    bool value(int type, StoredValue& stored, int boolean, int number, int string, bool keep) {
         if (type == boolean) {
             stored.boolean = reader.readBool();
         } else if (type == number) {
             stored.number = reader.readDouble();
         } else if (type == string) {
-            stored.string = reader.readString();
+            if (keep) {
+                stored.string = reader.readString();
+            } else {
+                reader.skipString();
+            }
         }
         return reader.good();
     }
@@ -86,7 +90,7 @@ private:
                 return "global variable '" + global.name + "' has the unsupported Lua type " +
                        std::to_string(global.luaType);
             }
-            if (!value(global.luaType, global.value, kLuaBoolean, kLuaNumber, kLuaString)) {
+            if (!value(global.luaType, global.value, kLuaBoolean, kLuaNumber, kLuaString, true)) {
                 return "truncated in global variable '" + global.name + "'";
             }
             contents.globals.push_back(std::move(global));
@@ -130,10 +134,14 @@ private:
         }
         for (size_t index = 0; index < keys; ++index) {
             StoredKey key;
-            key.name = reader.readString();
+            if (options.keepKeys) {
+                key.name = reader.readString();
+            } else {
+                reader.skipString();
+            }
             key.tag = reader.readInt();
-            if (!reader.good() ||
-                !value(key.tag, key.value, KeyType::BOOL, KeyType::NUMBER, KeyType::STRING)) {
+            if (!reader.good() || !value(key.tag, key.value, KeyType::BOOL, KeyType::NUMBER,
+                                         KeyType::STRING, options.keepKeys)) {
                 return "truncated in " + name + "'s key block";
             }
             if (options.keepKeys) {
