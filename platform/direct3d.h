@@ -176,7 +176,8 @@ HRESULT spriteSetTransform(Sprite* sprite, const Matrix& transform);
 
 // Queues `source` of `texture` (null: the whole texture), modulated by the ARGB `colour`: its
 // texel at offset p from the source's top-left goes to (p - centre + position) * transform,
-// nearest texel, in call order. Null centre or position count as 0. Needs an open batch.
+// nearest texel, in call order. Null centre or position count as 0. Needs an open batch; the
+// SDL driver refuses (D3DERR_INVALIDCALL) a transform that shears.
 HRESULT spriteDraw(Sprite* sprite, DeviceTexture* texture, const Rect* source,
                    const Vector3* centre, const Vector3* position, uint32_t colour);
 

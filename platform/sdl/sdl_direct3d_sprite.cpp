@@ -1,0 +1,276 @@
+// The SDL driver's textures and sprite. A texture keeps its pixels (the managed pool) so a
+// device reset can upload it again. A sprite draw is placed by the sprite's transform alone:
+// as a turned, scaled and possibly mirrored rectangle when the transform is one (with the
+// software renderer's plain copy when it is not even turned), else as two triangles.
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+#include "platform/sdl/sdl_direct3d.h"
+
+using namespace platform;
+
+namespace {
+
+// Larger textures than graphics hardware takes are refused before memory is spent on them.
+constexpr uint32_t kMaxTextureSize = 16384;
+
+// D3DX_DEFAULT (or 0) asks for the image's size rounded up to a power of two.
+uint32_t textureSize(uint32_t requested, uint32_t imageSize) {
+    return requested == D3DX_DEFAULT || requested == 0 ? std::bit_ceil(imageSize) : requested;
+}
+
+// The image in the top-left corner of a transparent black surface of the texture's size.
+SDL_Surface* texturePixels(SDL_Surface* image, uint32_t width, uint32_t height,
+                           uint32_t colourKey) {
+    SDL_Surface* pixels = SDL_CreateRGBSurfaceWithFormat(
+        0, static_cast<int>(width), static_cast<int>(height), 32, SDL_PIXELFORMAT_ARGB8888);
+    if (pixels == nullptr) {
+        return nullptr;
+    }
+    SDL_SetSurfaceBlendMode(image, SDL_BLENDMODE_NONE);
+    if (SDL_BlitSurface(image, nullptr, pixels, nullptr) != 0) {
+        SDL_FreeSurface(pixels);
+        return nullptr;
+    }
+    if (colourKey != 0) {
+        for (int y = 0; y < pixels->h; ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels->pixels) +
+                                                    static_cast<ptrdiff_t>(y) * pixels->pitch);
+            std::replace(row, row + pixels->w, colourKey, 0u);
+        }
+    }
+    return pixels;
+}
+
+// Values within a thousandth of a whole number are that number: a quarter turn in single
+// precision leaves such crumbs, and the software renderer truncates coordinates.
+float snap(double value) {
+    double whole = std::round(value);
+    return static_cast<float>(std::fabs(value - whole) < 1e-3 ? whole : value);
+}
+
+// A draw as the renderer's copy takes it: the rectangle before turning, the turn in degrees
+// clockwise about the rectangle's middle, and a mirroring.
+struct Placement {
+    SDL_FRect destination;
+    double degrees = 0.0;
+    SDL_RendererFlip flip = SDL_FLIP_NONE;
+};
+
+// False when the transform shears the sprite, which a turned rectangle cannot show.
+bool placeAsRectangle(const Matrix& m, Vector2 offset, float width, float height,
+                      Placement& placement) {
+    double xScale = std::hypot(m.m[0][0], m.m[0][1]);
+    double yScale = std::hypot(m.m[1][0], m.m[1][1]);
+    double cosine = m.m[0][0] / xScale;
+    double sine = m.m[0][1] / xScale;
+    // The image of the y axis, measured along and across the turned x axis.
+    double along = m.m[1][0] * cosine + m.m[1][1] * sine;
+    double across = -m.m[1][0] * sine + m.m[1][1] * cosine;
+    if (std::fabs(along) > 1e-4 * yScale) {
+        return false;
+    }
+    double degrees = std::atan2(sine, cosine) * 180.0 / M_PI;
+    double quarterTurns = std::round(degrees / 90.0);
+    if (std::fabs(degrees - quarterTurns * 90.0) < 1e-3) {
+        degrees = quarterTurns * 90.0;
+    }
+    placement.degrees = degrees == -180.0 ? 180.0 : degrees;
+    placement.flip = across < 0 ? SDL_FLIP_VERTICAL : SDL_FLIP_NONE;
+
+    float drawnWidth = snap(xScale * width);
+    float drawnHeight = snap(yScale * height);
+    Vector2 middle = transformPoint(m, {offset.x + width / 2, offset.y + height / 2});
+    placement.destination = SDL_FRect{snap(middle.x - drawnWidth / 2.0),
+                                      snap(middle.y - drawnHeight / 2.0), drawnWidth, drawnHeight};
+    return true;
+}
+
+}  // namespace
+
+namespace sdl {
+
+bool uploadTexture(DeviceTexture& texture, SDL_Renderer* renderer) {
+    if (texture.native != nullptr) {
+        SDL_DestroyTexture(texture.native);
+    }
+    texture.native = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
+                                       texture.pixels->w, texture.pixels->h);
+    if (texture.native == nullptr ||
+        SDL_UpdateTexture(texture.native, nullptr, texture.pixels->pixels, texture.pixels->pitch) !=
+            0) {
+        return false;
+    }
+    SDL_SetTextureBlendMode(texture.native, SDL_BLENDMODE_BLEND);
+    SDL_SetTextureScaleMode(texture.native, SDL_ScaleModeNearest);
+    return true;
+}
+
+}  // namespace sdl
+
+namespace platform {
+
+HRESULT d3dxCreateTextureFromFileEx(Device* device, const std::string& path, uint32_t width,
+                                    uint32_t height, uint32_t, uint32_t, D3DFORMAT, uint32_t,
+                                    uint32_t, uint32_t, uint32_t colourKey, ImageInfo* info,
+                                    DeviceTexture*& texture) {
+    if (device == nullptr || device->renderer == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    SDL_Surface* loaded = IMG_Load(path.c_str());
+    if (loaded == nullptr) {
+        return D3DXERR_INVALIDDATA;
+    }
+    SDL_Surface* image = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(loaded);
+    if (image == nullptr) {
+        return D3DXERR_INVALIDDATA;
+    }
+    uint32_t imageWidth = static_cast<uint32_t>(image->w);
+    uint32_t imageHeight = static_cast<uint32_t>(image->h);
+    uint32_t texelsWide = imageWidth <= kMaxTextureSize ? textureSize(width, imageWidth) : 0;
+    uint32_t texelsHigh = imageHeight <= kMaxTextureSize ? textureSize(height, imageHeight) : 0;
+    SDL_Surface* pixels = nullptr;
+    if (texelsWide > 0 && texelsHigh > 0 && texelsWide <= kMaxTextureSize &&
+        texelsHigh <= kMaxTextureSize) {
+        pixels = texturePixels(image, texelsWide, texelsHigh, colourKey);
+    }
+    SDL_FreeSurface(image);
+    if (pixels == nullptr) {
+        return D3DXERR_INVALIDDATA;
+    }
+
+    auto* created = new DeviceTexture{pixels, nullptr, device};
+    if (!sdl::uploadTexture(*created, device->renderer)) {
+        if (created->native != nullptr) {
+            SDL_DestroyTexture(created->native);
+        }
+        SDL_FreeSurface(pixels);
+        delete created;
+        return E_FAIL;
+    }
+    device->textures.push_back(created);
+    if (info != nullptr) {
+        *info = ImageInfo{imageWidth, imageHeight};
+    }
+    texture = created;
+    return D3D_OK;
+}
+
+HRESULT getLevelDesc(DeviceTexture* texture, uint32_t level, SurfaceDesc& desc) {
+    if (texture == nullptr || level != 0) {
+        return D3DERR_INVALIDCALL;
+    }
+    desc = SurfaceDesc{D3DFMT_A8R8G8B8, static_cast<uint32_t>(texture->pixels->w),
+                       static_cast<uint32_t>(texture->pixels->h)};
+    return D3D_OK;
+}
+
+void releaseTexture(DeviceTexture* texture) {
+    if (texture == nullptr) {
+        return;
+    }
+    if (texture->device != nullptr) {
+        std::erase(texture->device->textures, texture);
+    }
+    if (texture->native != nullptr) {
+        SDL_DestroyTexture(texture->native);
+    }
+    SDL_FreeSurface(texture->pixels);
+    delete texture;
+}
+
+HRESULT d3dxCreateSprite(Device* device, Sprite*& sprite) {
+    if (device == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    sprite = new Sprite{device};
+    return D3D_OK;
+}
+
+void releaseSprite(Sprite* sprite) {
+    delete sprite;
+}
+
+HRESULT spriteBegin(Sprite* sprite, uint32_t flags) {
+    if (sprite == nullptr || sprite->inBatch) {
+        return D3DERR_INVALIDCALL;
+    }
+    sprite->inBatch = true;
+    sprite->blend = (flags & D3DXSPRITE_ALPHABLEND) != 0 ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE;
+    return D3D_OK;
+}
+
+HRESULT spriteSetTransform(Sprite* sprite, const Matrix& transform) {
+    if (sprite == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    sprite->transform = transform;
+    return D3D_OK;
+}
+
+HRESULT spriteDraw(Sprite* sprite, DeviceTexture* texture, const Rect* source,
+                   const Vector3* centre, const Vector3* position, uint32_t colour) {
+    if (sprite == nullptr || !sprite->inBatch || texture == nullptr ||
+        texture->device != sprite->device || texture->native == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    SDL_Rect area{0, 0, texture->pixels->w, texture->pixels->h};
+    if (source != nullptr) {
+        area = SDL_Rect{source->left, source->top, source->right - source->left,
+                        source->bottom - source->top};
+    }
+    Vector2 offset{
+        (position != nullptr ? position->x : 0.0f) - (centre != nullptr ? centre->x : 0.0f),
+        (position != nullptr ? position->y : 0.0f) - (centre != nullptr ? centre->y : 0.0f)};
+    const Matrix& m = sprite->transform;
+    if (area.w <= 0 || area.h <= 0 || (m.m[0][0] == 0 && m.m[0][1] == 0) ||
+        (m.m[1][0] == 0 && m.m[1][1] == 0)) {
+        return D3D_OK;  // nothing to see
+    }
+
+    SDL_Renderer* renderer = sprite->device->renderer;
+    SDL_Color tint{static_cast<Uint8>(colour >> 16), static_cast<Uint8>(colour >> 8),
+                   static_cast<Uint8>(colour), static_cast<Uint8>(colour >> 24)};
+    SDL_SetTextureBlendMode(texture->native, sprite->blend);
+    SDL_SetTextureColorMod(texture->native, tint.r, tint.g, tint.b);
+    SDL_SetTextureAlphaMod(texture->native, tint.a);
+
+    Placement placement;
+    if (!placeAsRectangle(m, offset, static_cast<float>(area.w), static_cast<float>(area.h),
+                          placement)) {
+        return D3DERR_INVALIDCALL;
+    }
+    int failed;
+    if (placement.degrees == 0.0 && placement.flip == SDL_FLIP_NONE) {
+        failed = SDL_RenderCopyF(renderer, texture->native, &area, &placement.destination);
+    } else {
+        SDL_FPoint middle{placement.destination.w / 2, placement.destination.h / 2};
+        failed = SDL_RenderCopyExF(renderer, texture->native, &area, &placement.destination,
+                                   placement.degrees, &middle, placement.flip);
+    }
+    return failed == 0 ? D3D_OK : D3DERR_INVALIDCALL;
+}
+
+HRESULT spriteEnd(Sprite* sprite) {
+    if (sprite == nullptr || !sprite->inBatch) {
+        return D3DERR_INVALIDCALL;
+    }
+    sprite->inBatch = false;
+    return D3D_OK;
+}
+
+// The sprite holds nothing of the device's, so a reset needs nothing of it.
+HRESULT spriteOnLostDevice(Sprite* sprite) {
+    return sprite != nullptr ? D3D_OK : D3DERR_INVALIDCALL;
+}
+
+HRESULT spriteOnResetDevice(Sprite* sprite) {
+    return sprite != nullptr ? D3D_OK : D3DERR_INVALIDCALL;
+}
+
+}  // namespace platform
