@@ -38,6 +38,9 @@ protected:
     static void SetUpTestSuite() {
         // Frames here are read back, not watched: no waiting for the display's refresh.
         SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+        // The software renderer draws into the window's own surface; without this SDL would
+        // show that surface through an accelerated renderer and load GL drivers for nothing.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     }
 
     void SetUp() override {
