@@ -55,10 +55,16 @@ SDL_Renderer* createRenderer(const Device& device) {
         return nullptr;
     }
     SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
-    SDL_SetWindowFullscreen(native, fullscreen(device) ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (!fullscreen(device)) {
+        SDL_SetWindowFullscreen(native, 0);
+    }
     Uint32 vsync = device.parameters.presentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE
                        ? 0
                        : SDL_RENDERER_PRESENTVSYNC;
+    // A renderer that needs another kind of window has SDL make the window anew, which puts
+    // it back where it was first created; the window's placement is the caller's.
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(native, &x, &y);
     SDL_Renderer* renderer = nullptr;
     if ((device.behaviorFlags & D3DCREATE_HARDWARE_VERTEXPROCESSING) != 0) {
         renderer = SDL_CreateRenderer(native, -1, SDL_RENDERER_ACCELERATED | vsync);
@@ -66,8 +72,18 @@ SDL_Renderer* createRenderer(const Device& device) {
     if (renderer == nullptr) {
         renderer = SDL_CreateRenderer(native, -1, SDL_RENDERER_SOFTWARE | vsync);
     }
+    SDL_SetWindowPosition(native, x, y);
     if (renderer == nullptr) {
         return nullptr;
+    }
+    SDL_Rect desktop;
+    if (fullscreen(device)) {
+        // Cover the desktop even where no window manager carries out the fullscreen request.
+        if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(native), &desktop) == 0) {
+            SDL_SetWindowPosition(native, desktop.x, desktop.y);
+            SDL_SetWindowSize(native, desktop.w, desktop.h);
+        }
+        SDL_SetWindowFullscreen(native, SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
     SDL_RenderSetLogicalSize(renderer, static_cast<int>(device.parameters.backBufferWidth),
                              static_cast<int>(device.parameters.backBufferHeight));
