@@ -204,16 +204,6 @@ TEST_F(GraphicsDrawingTest, SpritesArePlacedByTheirTransformAlone) {
     Graphics::endFrame();
 }
 
-TEST_F(GraphicsDrawingTest, TheRotationUsesTheSinglePrecisionDegree) {
-    std::unique_ptr<Texture> small(Graphics::loadTexture("resources/aaa.png"));
-    ASSERT_TRUE(Graphics::beginFrame());
-    Graphics::drawSprite(small.get(), 0, 0, 32, 32, 0, 0, 32, 32, 0xFFFFFFFF, 0, 0, 30);
-    float angle = static_cast<float>(30 * 0.0174532924);
-    const Matrix& m = fake::draws().back().transform;
-    EXPECT_FLOAT_EQ(m.m[0][0], std::cos(angle));
-    EXPECT_FLOAT_EQ(m.m[0][1], std::sin(angle));
-}
-
 TEST_F(GraphicsDrawingTest, DrawingWithoutATextureOrADeviceIsRefused) {
     ASSERT_TRUE(Graphics::beginFrame());
     EXPECT_EQ(Graphics::drawSprite(nullptr, 0, 0, 32, 32, 0, 0, 32, 32, ~0u, 0, 0, 0),
