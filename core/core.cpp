@@ -15,9 +15,9 @@ Core::Core(ObjectFactory objectFactory, FrameCallback frameCallback)
 Core::~Core() {
     if (luaState != nullptr) {
         lua_close(luaState);
+        luaState = nullptr;
     }
     discardObjects();
-    discardLocks();
 }
 
 Core* Core::fromLua(lua_State* L) {
@@ -34,7 +34,6 @@ void Core::resetScripting() {
     }
     discardObjects();
     threads.clear();
-    discardLocks();
     heldException = nullptr;
     nextObjectId = 1;
 
@@ -47,7 +46,6 @@ void Core::resetScripting() {
         Log::error("Failed to create the Lua state: out of memory.");
     }
     objects.reserve(1000);
-    locks.reserve(10);
 }
 
 // Run protected on a fresh state, with the Core as light userdata argument 1. Layer 1 is the
@@ -65,6 +63,10 @@ int Core::buildLuaState(lua_State* L) {
     lua_getfield(L, -1, "traceback");
     registry::set(L, registry::tracebackKey);
     lua_pop(L, 1);
+    lua_pushliteral(L, "oid");
+    registry::set(L, registry::oidKey);
+    lua_pushliteral(L, "eid");
+    registry::set(L, registry::eidKey);
 
     lua_pushlightuserdata(L, core);  // for scripts that read it; the engine uses the registry
     lua_setfield(L, LUA_GLOBALSINDEX, "core");
@@ -111,7 +113,7 @@ Object* Core::createObject(int type, const std::string& script) {
 
 Object* Core::findObject(int id) const {
     auto found = objectsById.find(id);
-    return found == objectsById.end() || found->second.empty() ? nullptr : found->second.front();
+    return found == objectsById.end() ? nullptr : found->second;
 }
 
 bool Core::deleteObject(int id) {

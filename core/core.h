@@ -81,6 +81,9 @@ public:
     bool deleteObject(int id);
     // The live objects in list (creation) order.
     std::vector<Object*> getObjects() const;
+    // Gives a live object another id (a loaded state file restores saved ids). Ids may then
+    // repeat; findObject answers the first object in list order with the id.
+    void setObjectId(Object* object, int id);
 
     // ---- Frame loop ----
 
@@ -111,8 +114,6 @@ public:
     // createThread, then the first resume: the function runs until it waits, ends or fails.
     // False when no thread could be made.
     bool startThread(Object* object, const std::string& functionName);
-    // Whether `thread` is a live script thread of this Core.
-    bool isScriptThread(lua_State* thread) const { return threads.count(thread) != 0; }
     size_t threadCount() const { return threads.size(); }
 
     // ---- Locks: events a script thread can wait for ----
@@ -130,8 +131,6 @@ private:
     friend class ScriptFunctions;  // keeps host exceptions raised inside script functions
     friend class StateFile;        // restores saved ids and the id counter
 
-    using EventLocks = std::unordered_map<int, Lock*>;
-
     static int buildLuaState(lua_State* L);
 
     // Object list (object_list.cpp). Deleted objects leave a null hole in `objects` until it is
@@ -143,8 +142,6 @@ private:
     void compactObjects();
     void indexObject(Object* object);
     void unindexObject(Object* object);
-    // Gives an object another id, keeping findObject right (a loaded state file sets saved ids).
-    void setObjectId(Object* object, int id);
     void discardObjects();
 
     // Frame loop (frame_loop.cpp).
@@ -158,24 +155,23 @@ private:
     [[noreturn]] void failThread(lua_State* thread, const std::string& message);
     void rethrowHeldException();
 
-    // Locks (locks.cpp).
-    void dropLocks(const Object* object);
-    void discardLocks();
+    // Locks (locks.cpp). Each object keeps its own pending events, so finding one never
+    // looks beyond that object, and the events go when the object does.
+    void dropLocks(Object* object);
 
     ObjectFactory objectFactory;
     FrameCallback frameCallback;
     std::vector<Object*> objects;                 // creation order; null where one was deleted
     std::unordered_map<lua_State*, int> threads;  // live thread -> its registry reference
     std::map<std::string, lua_CFunction> functions;
-    std::unordered_map<const Object*, EventLocks> locks;  // pending events by object and event
     lua_State* luaState = nullptr;
     float time = 0.0f;
     bool running = true;
     int nextObjectId = 1;
 
-    // Beside the list: every live object under its id, in list order (ids repeat only when a
-    // state file says so).
-    std::unordered_map<int, std::vector<Object*>> objectsById;
+    // Beside the list: the first live object in list order with each id; the others with that
+    // id (ids repeat only when a state file says so) follow it through nextWithSameId.
+    std::unordered_map<int, Object*> objectsById;
     size_t holes = 0;                    // null entries in `objects`
     int walkDepth = 0;                   // updateObjects calls under way
     std::vector<Object*> doomedObjects;  // deleted during a walk, destroyed when it ends

@@ -16,8 +16,9 @@ public:
         return this->object == object && this->eventId == eventId;
     }
     // Makes `thread` the waiter and suspends it; the native function that calls this returns
-    // the result to Lua at once. Where the thread cannot yield (inside a metamethod or a
-    // protected call) Lua raises its error and nothing is recorded.
+    // the result to Lua at once. The Lock keeps the thread alive while it waits, whoever made
+    // it. Where the thread cannot yield (inside a metamethod or a protected call) Lua raises its
+    // error and nothing is recorded.
     int yield(lua_State* thread);
     // Resumes the waiting thread, if any, with no values; it runs until it waits again, ends
     // or fails.
@@ -26,4 +27,8 @@ public:
     Object* object;
     int eventId;
     lua_State* thread = nullptr;
+
+private:
+    friend class Core;
+    int threadReference = LUA_NOREF;  // the registry reference that keeps `thread` alive
 };

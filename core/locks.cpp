@@ -1,17 +1,31 @@
 // Locks: pending events that script threads wait for.
 //
-// The Core keeps them by object, then by event number. Since no two locks for one object and
-// event ever stand at once, finding, adding and releasing one is a hash lookup, whatever the
-// number of objects waiting. An object's locks go when it is deleted, so none can be taken for a
-// later object made at the same address.
+// Each object keeps its own pending events. No two locks for one object and event ever stand at
+// once, so the first match of a search is the only one, and a search looks only at that object's
+// few events, however many objects wait. An object's locks go when it is deleted, so none can be
+// taken for a later object made at the same address.
 #include <memory>
 
 #include "core/core.h"
 #include "core/lock.h"
 #include "objects/object.h"
 
+namespace {
+
+std::vector<Lock*>::iterator findIn(std::vector<Lock*>& locks, int eventId) {
+    auto lock = locks.begin();
+    while (lock != locks.end() && (*lock)->eventId != eventId) {
+        ++lock;
+    }
+    return lock;
+}
+
+}  // namespace
+
 int Lock::yield(lua_State* thread) {
     const int result = lua_yield(thread, 0);  // raises where the thread cannot yield
+    lua_pushthread(thread);
+    threadReference = luaL_ref(thread, LUA_REGISTRYINDEX);  // stack as lua_yield left it
     this->thread = thread;
     return result;
 }
@@ -21,65 +35,56 @@ void Lock::resume() {
         return;
     }
     Core* core = object->getCore();  // read first: the resumed script may delete the object
-    core->finishResume(thread, lua_resume(thread, 0));
+    const int status = lua_resume(thread, 0);
+    luaL_unref(core->luaState, LUA_REGISTRYINDEX, threadReference);
+    core->finishResume(thread, status);
 }
 
 bool Core::addLock(Object* object, int eventId) {
     if (object->listSlot == kDetached) {
         return false;  // deleted while its own update runs: nothing could ever release it
     }
-    EventLocks& events = locks[object];
-    if (events.count(eventId) != 0) {
+    std::vector<Lock*>& pending = object->pendingLocks;
+    if (findIn(pending, eventId) != pending.end()) {
         return false;
     }
     auto lock = std::make_unique<Lock>(object, eventId);
-    events.emplace(eventId, lock.get());
+    pending.push_back(lock.get());
     lock.release();
     return true;
 }
 
 void Core::releaseLock(Object* object, int eventId) {
-    auto forObject = locks.find(object);
-    if (forObject == locks.end()) {
-        return;
-    }
-    auto found = forObject->second.find(eventId);
-    if (found == forObject->second.end()) {
+    std::vector<Lock*>& pending = object->pendingLocks;
+    auto found = findIn(pending, eventId);
+    if (found == pending.end()) {
         return;
     }
     // Out of the list before its thread runs, so the script can wait on a fresh lock for the
     // same event; destroyed afterwards, even when the script fails.
-    std::unique_ptr<Lock> lock(found->second);
-    forObject->second.erase(found);
+    std::unique_ptr<Lock> lock(*found);
+    *found = pending.back();
+    pending.pop_back();
     lock->resume();
 }
 
 Lock* Core::findLock(const Object* object, int eventId) const {
-    auto forObject = locks.find(object);
-    if (forObject == locks.end()) {
-        return nullptr;
-    }
-    auto found = forObject->second.find(eventId);
-    return found == forObject->second.end() ? nullptr : found->second;
-}
-
-// A thread waiting on one of these locks stays suspended, in `threads`, until the next reset.
-void Core::dropLocks(const Object* object) {
-    auto forObject = locks.find(object);
-    if (forObject == locks.end()) {
-        return;
-    }
-    for (auto& [eventId, lock] : forObject->second) {
-        delete lock;
-    }
-    locks.erase(forObject);
-}
-
-void Core::discardLocks() {
-    for (auto& [object, events] : locks) {
-        for (auto& [eventId, lock] : events) {
-            delete lock;
+    for (Lock* lock : object->pendingLocks) {
+        if (lock->eventId == eventId) {
+            return lock;
         }
     }
-    locks.clear();
+    return nullptr;
+}
+
+// A script thread waiting on one of these locks stays suspended, in `threads`, until the next
+// reset. Once the Lua state is closed there are no references left to release.
+void Core::dropLocks(Object* object) {
+    for (Lock* lock : object->pendingLocks) {
+        if (lock->thread != nullptr && luaState != nullptr) {
+            luaL_unref(luaState, LUA_REGISTRYINDEX, lock->threadReference);
+        }
+        delete lock;
+    }
+    object->pendingLocks.clear();
 }

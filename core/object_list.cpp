@@ -52,19 +52,26 @@ void Core::compactObjects() {
 }
 
 void Core::indexObject(Object* object) {
-    std::vector<Object*>& sameId = objectsById[object->id];
-    auto later = std::upper_bound(
-        sameId.begin(), sameId.end(), object,
-        [](const Object* a, const Object* b) { return a->listSlot < b->listSlot; });
-    sameId.insert(later, object);
+    auto [first, added] = objectsById.try_emplace(object->id, object);
+    Object** link = &first->second;
+    if (!added) {
+        while (*link != nullptr && (*link)->listSlot < object->listSlot) {
+            link = &(*link)->nextWithSameId;
+        }
+    }
+    object->nextWithSameId = added ? nullptr : *link;
+    *link = object;
 }
 
 void Core::unindexObject(Object* object) {
-    auto found = objectsById.find(object->id);
-    std::vector<Object*>& sameId = found->second;
-    sameId.erase(std::find(sameId.begin(), sameId.end(), object));
-    if (sameId.empty()) {
-        objectsById.erase(found);
+    auto first = objectsById.find(object->id);
+    Object** link = &first->second;
+    while (*link != object) {
+        link = &(*link)->nextWithSameId;
+    }
+    *link = object->nextWithSameId;
+    if (first->second == nullptr) {
+        objectsById.erase(first);
     }
 }
 
@@ -90,6 +97,7 @@ void Core::discardObjects() {
     for (Object* object : listed) {
         if (object != nullptr) {
             object->listSlot = kDetached;
+            dropLocks(object);
             destroyObject(object);
         }
     }

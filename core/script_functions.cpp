@@ -16,6 +16,7 @@
 
 #include "core/core.h"
 #include "core/lock.h"
+#include "core/registry.h"
 #include "objects/object.h"
 
 class ScriptFunctions {
@@ -49,9 +50,9 @@ int idAt(lua_State* L, int index) {
 }
 
 // The live object that argument `index` names; raises when there is none.
-Object* objectAt(lua_State* L, int index, const char* function) {
+Object* objectAt(lua_State* L, const Core& core, int index, const char* function) {
     const int id = idAt(L, index);
-    Object* object = coreOf(L).findObject(id);
+    Object* object = core.findObject(id);
     if (object == nullptr) {
         luaL_error(L, "%s: no object with id %d", function, id);
     }
@@ -69,10 +70,18 @@ const char* stringAt(lua_State* L, int index, const char* function, size_t& leng
 
 void pushEvent(lua_State* L, int objectId, int eventId) {
     lua_createtable(L, 0, 2);
+    registry::push(L, registry::oidKey);
     lua_pushnumber(L, objectId);
-    lua_setfield(L, -2, "oid");
+    lua_rawset(L, -3);
+    registry::push(L, registry::eidKey);
     lua_pushnumber(L, eventId);
-    lua_setfield(L, -2, "eid");
+    lua_rawset(L, -3);
+}
+
+// Pushes field `key` of the table at `index`, as lua_getfield would.
+void pushField(lua_State* L, int index, const char& key) {
+    registry::push(L, key);
+    lua_gettable(L, index);
 }
 
 }  // namespace
@@ -99,7 +108,7 @@ void ScriptFunctions::hostCall(lua_State* L, const char* function, Work&& work) 
 
 // pause(id, seconds) -> event table. Restarts the object's pause timer; never suspends.
 int ScriptFunctions::pause(lua_State* L) {
-    Object* object = objectAt(L, 1, "pause");
+    Object* object = objectAt(L, coreOf(L), 1, "pause");
     const auto seconds = static_cast<float>(lua_tonumber(L, 2));
     hostCall(L, "pause", [&] { object->pause(seconds); });
     pushEvent(L, object->getId(), 0);
@@ -114,20 +123,16 @@ int ScriptFunctions::wait(lua_State* L) {
         luaL_error(L, "bad argument #%d to 'wait' (event table expected, got %s)", event,
                    event == 0 ? "no value" : luaL_typename(L, event));
     }
-    lua_getfield(L, event, "oid");
-    const Object* object = coreOf(L).findObject(idAt(L, -1));
-    lua_pop(L, 1);
-    lua_getfield(L, event, "eid");
+    const Core& core = coreOf(L);
+    pushField(L, event, registry::oidKey);
+    const Object* object = core.findObject(idAt(L, -1));
+    pushField(L, event, registry::eidKey);
     const int eventId = truncateToInt(lua_tonumber(L, -1));
-    lua_pop(L, 1);
+    lua_pop(L, 2);
 
-    Lock* lock = object == nullptr ? nullptr : coreOf(L).findLock(object, eventId);
+    Lock* lock = object == nullptr ? nullptr : core.findLock(object, eventId);
     if (lock == nullptr || lock->thread != nullptr) {
         return 0;
-    }
-    // Only a thread the Core keeps alive and resumes can be recorded as a waiter.
-    if (!coreOf(L).isScriptThread(L)) {
-        luaL_error(L, "wait: only a script thread started by the engine can wait");
     }
     return lock->yield(L);
 }
@@ -138,9 +143,10 @@ int ScriptFunctions::newObject(lua_State* L) {
     size_t length = 0;
     const char* script = lua_isstring(L, 2) ? lua_tolstring(L, 2, &length) : "";
     const int type = truncateToInt(lua_tonumber(L, 1));
+    Core& core = coreOf(L);
     Object* object = nullptr;
     hostCall(L, "newObject",
-             [&] { object = coreOf(L).createObject(type, std::string(script, length)); });
+             [&] { object = core.createObject(type, std::string(script, length)); });
     lua_pushnumber(L, object == nullptr ? 0 : object->getId());
     return 1;
 }
@@ -148,15 +154,16 @@ int ScriptFunctions::newObject(lua_State* L) {
 // deleteObject(id) -> whether a live object had the id.
 int ScriptFunctions::deleteObject(lua_State* L) {
     const int id = idAt(L, 1);
+    Core& core = coreOf(L);
     bool deleted = false;
-    hostCall(L, "deleteObject", [&] { deleted = coreOf(L).deleteObject(id); });
+    hostCall(L, "deleteObject", [&] { deleted = core.deleteObject(id); });
     lua_pushboolean(L, deleted);
     return 1;
 }
 
 // getKey(id, name) -> the key's number, string or boolean; nothing when there is no such key.
 int ScriptFunctions::getKey(lua_State* L) {
-    Object* object = objectAt(L, 1, "getKey");
+    Object* object = objectAt(L, coreOf(L), 1, "getKey");
     size_t length = 0;
     const char* name = stringAt(L, 2, "getKey", length);
     const KeyType* key = nullptr;
@@ -188,7 +195,7 @@ int ScriptFunctions::setKey(lua_State* L) {
     if (kind != LUA_TBOOLEAN && kind != LUA_TNUMBER && kind != LUA_TSTRING) {
         return 0;
     }
-    Object* object = objectAt(L, 1, "setKey");
+    Object* object = objectAt(L, coreOf(L), 1, "setKey");
     size_t length = 0;
     const char* name = stringAt(L, 2, "setKey", length);
     hostCall(L, "setKey", [&] {

@@ -7,12 +7,14 @@
 #include <cstddef>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "objects/key_type.h"
 
 class BinaryReader;
 class BinaryWriter;
 class Core;
+class Lock;
 struct lua_State;
 
 // A number as the int it names (an object id, a type or an event number): truncated toward
@@ -88,11 +90,13 @@ protected:
     std::map<std::string, KeyType*> keys;
 
 private:
-    friend class Core;  // gives the identity and keeps the object's place in its list
+    friend class Core;  // gives the identity and keeps the bookkeeping below
 
     int id = 0;
     int type = 0;
     std::string script;
     Core* core = nullptr;
-    size_t listSlot = 0;  // index in the Core's object list while listed
+    size_t listSlot = 0;               // index in the Core's object list while listed
+    Object* nextWithSameId = nullptr;  // the next live object in list order with this id
+    std::vector<Lock*> pendingLocks;   // this object's events not yet signalled; few, so scanned
 };

@@ -57,6 +57,23 @@ TEST_F(ObjectTest, ManyDeletionsKeepTheListInCreationOrder) {
     EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
 }
 
+TEST_F(ObjectTest, RepeatedIdsFindTheFirstObjectInListOrder) {
+    Object* objects[4];
+    for (Object*& object : objects) {
+        object = core.createObject(0, "");
+    }
+    core.setObjectId(objects[3], 7);
+    core.setObjectId(objects[1], 7);
+    core.setObjectId(objects[2], 7);
+    EXPECT_EQ(core.findObject(7), objects[1]);
+    EXPECT_TRUE(core.deleteObject(7));
+    EXPECT_EQ(core.findObject(7), objects[2]);
+    EXPECT_TRUE(core.deleteObject(7));
+    EXPECT_EQ(core.findObject(7), objects[3]);
+    EXPECT_EQ(core.findObject(2), nullptr);  // the old ids are free
+    EXPECT_EQ(core.findObject(1), objects[0]);
+}
+
 TEST_F(ObjectTest, SettingAKeyReplacesWhateverItHeld) {
     Object* object = core.createObject(0, "");
     object->setNumber("k", 3);

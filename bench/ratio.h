@@ -1,0 +1,65 @@
+// Runs a measured benchmark against its baseline and ends the output with one line
+//   RATIO <name> <CPU time of the measured / CPU time of the baseline>
+// The two run in alternating rounds and each counts with its fastest round, so a machine busy
+// with other work skews the ratio as little as it can.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+using Function = void (*)(benchmark::State&);
+
+struct Named {
+    const char* name;
+    Function function;
+};
+
+class FastestRunReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                auto [entry, added] =
+                    fastest.try_emplace(run.run_name.function_name, run.GetAdjustedCPUTime());
+                entry->second = std::min(entry->second, run.GetAdjustedCPUTime());
+            }
+        }
+    }
+    std::map<std::string, double> fastest;  // per iteration
+};
+
+// Runs `rounds` alternating rounds of both benchmarks, then `after` (checks that print their
+// own lines and return an exit status), then prints the ratio.
+template <typename After>
+int compare(int argc, char** argv, const char* ratioName, Named measured, Named baseline,
+            After after, int rounds = 5) {
+    for (int round = 0; round < rounds; ++round) {
+        benchmark::RegisterBenchmark(measured.name, measured.function);
+        benchmark::RegisterBenchmark(baseline.name, baseline.function);
+    }
+    benchmark::Initialize(&argc, argv);
+    FastestRunReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const int status = after();
+    if (reporter.fastest.count(measured.name) == 0 || reporter.fastest.count(baseline.name) == 0) {
+        std::fprintf(stderr, "%s or %s did not run\n", measured.name, baseline.name);
+        return 1;
+    }
+    std::printf("RATIO %s %.3f\n", ratioName,
+                reporter.fastest[measured.name] / reporter.fastest[baseline.name]);
+    return status;
+}
+
+inline int compare(int argc, char** argv, const char* ratioName, Named measured, Named baseline) {
+    return compare(argc, argv, ratioName, measured, baseline, [] { return 0; });
+}
+
+}  // namespace bench

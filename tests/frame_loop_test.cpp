@@ -1,0 +1,145 @@
+// The main loop driven through the fake driver: messages, the frame clock, running and quitting.
+#include <gmock/gmock.h>
+
+#include "core_fixture.h"
+#include "platform/constants.h"
+#include "platform/window.h"
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+
+namespace {
+
+std::vector<uint32_t> dispatched;
+
+intptr_t recordMessage(platform::WindowHandle, uint32_t message, uintptr_t, intptr_t) {
+    dispatched.push_back(message);
+    return 0;
+}
+
+void queueQuit() {
+    fake::queueMessage(platform::Message{nullptr, platform::WM_QUIT, 0, 0});
+}
+
+class FrameLoopTest : public CoreTest {
+protected:
+    void SetUp() override {
+        CoreTest::SetUp();
+        onFrame = [this](float elapsed) { durations.push_back(elapsed); };
+    }
+
+    // Runs frames whose clock readings lie `milliseconds` apart (the first: after the start of
+    // run, passed while the loop is not yet running), then quits.
+    void runFrames(const std::vector<uint32_t>& milliseconds) {
+        size_t next = 0;
+        core.setRunning(false);
+        fake::setSleepHandler([&](uint32_t) {
+            if (next == milliseconds.size()) {
+                queueQuit();
+                return;
+            }
+            fake::advanceClock(milliseconds[next++]);
+            core.setRunning(true);
+        });
+        EXPECT_TRUE(core.run());
+    }
+
+    std::vector<float> durations;
+};
+
+TEST_F(FrameLoopTest, FramesLastTheTimeSinceThePreviousFrameSmoothedAndCapped) {
+    const float cap = 0.022222223f;
+    const auto times = [](float previous, double factor) {
+        return static_cast<float>(static_cast<double>(previous) * factor);
+    };
+    struct Case {
+        std::vector<uint32_t> milliseconds;
+        std::vector<float> durations;
+    };
+    const Case cases[] = {
+        {{10, 10, 10}, {0.01f, 0.01f, 0.01f}},  // the real rate, not a fixed step
+        {{100}, {cap}},                         // the first frame is capped, never clamped
+        {{20, 100}, {0.02f, cap}},              // clamped to 0.024, then capped
+        {{20, 1}, {0.02f, times(0.02f, 0.8f)}},
+        {{10, 11, 20}, {0.01f, 0.011f, times(0.011f, 1.2f)}},
+        {{20, 5000, 20}, {0.02f, cap, 0.02f}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.milliseconds));
+        fake::reset();
+        durations.clear();
+        const float before = core.getTime();
+        runFrames(c.milliseconds);
+        EXPECT_THAT(durations, ElementsAreArray(c.durations));
+        float sum = before;
+        for (float d : c.durations) {
+            sum += d;
+        }
+        EXPECT_EQ(core.getTime(), sum);
+    }
+}
+
+TEST_F(FrameLoopTest, TheClockWrapsWithoutAHitch) {
+    fake::setClock(0xFFFFFFF8u);
+    runFrames({16, 16});
+    EXPECT_THAT(durations, ElementsAre(0.016f, 0.016f));
+}
+
+TEST_F(FrameLoopTest, EachFrameUpdatesObjectsThenCallsBackThenSleepsOneMillisecond) {
+    Object* object = scripted("function main(id) wait(pause(id, 0.001)) state.woke = true end");
+    ASSERT_TRUE(object->startThread("main"));
+    onFrame = [this](float) { durations.push_back(eval("state.woke") == "true"); };
+    runFrames({5, 5});
+    EXPECT_THAT(durations, ElementsAre(1.0f, 1.0f));
+    EXPECT_THAT(fake::sleeps(), ElementsAre(1000u, 1u, 1u));
+}
+
+TEST_F(FrameLoopTest, WhileNotRunningNothingMovesButMessagesAreStillHandled) {
+    core.createObject(0, "")->pause(0.5f);
+    core.setRunning(false);
+    fake::setSleepHandler([](uint32_t) {
+        if (fake::sleeps().size() == 3) {
+            queueQuit();
+        }
+    });
+    EXPECT_TRUE(core.run());
+    EXPECT_THAT(fake::sleeps(), ElementsAre(1000u, 1000u, 1000u));
+    EXPECT_TRUE(durations.empty());
+    EXPECT_EQ(core.getTime(), 0.0f);
+    EXPECT_EQ(core.findObject(1)->getWaitTimer(), 0.5f);
+}
+
+TEST_F(FrameLoopTest, MessagesAreHandledOneAPassAndAFrameRunsOnlyOnAnEmptyQueue) {
+    platform::registerClass(platform::WindowClass{"Recorder", 0, recordMessage, ""});
+    platform::WindowHandle window = platform::createWindow("Recorder", "", 0, 0, 0, 10, 10);
+    dispatched.clear();
+    fake::queueMessage(platform::Message{window, platform::WM_KEYDOWN, 0, 0});
+    fake::queueMessage(platform::Message{window, platform::WM_KEYUP, 0, 0});
+    onFrame = [&](float) {
+        EXPECT_EQ(fake::queuedMessages(), 0u);
+        durations.push_back(0);
+        fake::queueMessage(platform::Message{window, platform::WM_CLOSE, 0, 0});
+        fake::queueMessage(platform::Message{window, platform::WM_QUIT, 0, 0});
+        fake::queueMessage(platform::Message{window, platform::WM_KEYDOWN, 0, 0});
+    };
+    EXPECT_TRUE(core.run());
+    // WM_QUIT is dispatched like any message, then ends the loop before anything else.
+    EXPECT_THAT(dispatched, ElementsAre(platform::WM_KEYDOWN, platform::WM_KEYUP,
+                                        platform::WM_CLOSE, platform::WM_QUIT));
+    EXPECT_EQ(durations.size(), 1u);
+    EXPECT_EQ(fake::queuedMessages(), 1u);
+}
+
+TEST_F(FrameLoopTest, QuittingIsLogged) {
+    fake::setDataRoot(dir.path().string());
+    ASSERT_TRUE(Log::open("Game"));
+    queueQuit();
+    EXPECT_TRUE(core.run());
+    Log::close();
+    EXPECT_THAT(testing_support::readFile(dir.file("Game/Log.html")),
+                HasSubstr("]: Graceful shutdown detected.<br>"));
+    EXPECT_TRUE(durations.empty());
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+// The functions scripts call, and the layered globals they are found through.
+#include <gmock/gmock.h>
+
+#include "core_fixture.h"
+
+using ::testing::HasSubstr;
+
+namespace {
+
+int replacementWait(lua_State* L) {
+    lua_pushstring(L, "replaced");
+    return 1;
+}
+
+using ScriptFunctionTest = CoreTest;
+
+TEST_F(ScriptFunctionTest, KeysKeepTheirTypeThroughSetKeyAndGetKey) {
+    core.createObject(0, "");
+    for (const char* value : {"true", "false", "3.5", "0", "''", "'abc'"}) {
+        SCOPED_TRACE(value);
+        lua(std::string("setKey(1, 'k', ") + value + ") state.v = getKey(1, 'k')");
+        EXPECT_EQ(eval("state.v == " + std::string(value)), "true");
+    }
+    lua("setKey(1, 'k', nil) setKey(1, 'k', {}) setKey(1, 'k', print)");
+    EXPECT_EQ(eval("getKey(1, 'k')"), "abc");  // unsupported values changed nothing
+    EXPECT_EQ(eval("select('#', getKey(1, 'none'))"), "0");
+}
+
+TEST_F(ScriptFunctionTest, NumbersNameObjectsAndKeysAsTheyReadAsText) {
+    core.createObject(0, "");
+    Object* second = core.createObject(0, "");
+    lua("setKey(2.9, 5, 'five')");  // object 2, key "5"
+    EXPECT_EQ(second->getString("5"), "five");
+    EXPECT_EQ(eval("getKey(2, '5')"), "five");
+    lua("state.ok, state.err = pcall(getKey, -0.5, '5')");
+    EXPECT_THAT(eval("state.err"), HasSubstr("getKey: no object with id 0"));
+}
+
+TEST_F(ScriptFunctionTest, ObjectsComeAndGoByNumber) {
+    makeHostObject = [](int) { return nullptr; };
+    lua("state.a, state.b, state.c = newObject(0, 'a.lua'), newObject(0), newObject(0, {})");
+    EXPECT_EQ(eval("state.a .. state.b .. state.c"), "123");
+    EXPECT_EQ(core.findObject(1)->getScript(), "a.lua");
+    EXPECT_EQ(core.findObject(3)->getScript(), "");  // a path that is not a string: no script
+    EXPECT_EQ(eval("newObject(4, 'x.lua')"), "0");   // the factory knows no type 4
+    EXPECT_EQ(eval("deleteObject(2)"), "true");
+    EXPECT_EQ(eval("deleteObject(2)"), "false");
+    EXPECT_EQ(eval("newObject(0)"), "4");
+}
+
+TEST_F(ScriptFunctionTest, MisuseRaisesAClearLuaError) {
+    core.createObject(0, "");
+    struct Case {
+        const char* call;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"pause(7, 1)", "pause: no object with id 7"},
+        {"getKey(7, 'k')", "getKey: no object with id 7"},
+        {"setKey(7, 'k', 1)", "setKey: no object with id 7"},
+        {"setKey('x', 'k', true)", "setKey: no object with id 0"},
+        {"getKey(1)", "bad argument #2 to 'getKey' (string expected, got no value)"},
+        {"setKey(1, {}, 1)", "bad argument #2 to 'setKey' (string expected, got table)"},
+        {"wait(5)", "bad argument #1 to 'wait' (event table expected, got number)"},
+        {"wait()", "bad argument #0 to 'wait' (event table expected, got no value)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.call);
+        lua(std::string("state.ok, state.err = pcall(function() ") + c.call + " end)");
+        EXPECT_EQ(eval("state.ok"), "false");
+        EXPECT_THAT(eval("state.err"), HasSubstr(std::string(":1: ") + c.error));
+    }
+    lua("setKey(7, 'k', nil)");  // nothing to set: no object needed
+}
+
+TEST_F(ScriptFunctionTest, AScriptCannotBreakTheEngineThroughTheCoreGlobal) {
+    EXPECT_EQ(eval("type(core)"), "userdata");
+    Object* object = scripted("function main() core = 42 state.made = newObject(0) end");
+    ASSERT_TRUE(object->startThread("main"));
+    EXPECT_EQ(eval("core"), "42");
+    EXPECT_EQ(eval("state.made"), "2");
+}
+
+TEST_F(ScriptFunctionTest, TheStateTableReadsThroughToTheRealGlobals) {
+    EXPECT_EQ(eval("next(state)"), "nil");
+    EXPECT_EQ(eval("state.string == string and state.pause == pause"), "true");
+    lua("written = 1");
+    EXPECT_EQ(eval("rawget(state, 'written')"), "1");
+    EXPECT_EQ(eval("rawget(getmetatable(state).__index, 'written')"), "nil");
+}
+
+TEST_F(ScriptFunctionTest, ARegisteredFunctionReplacesAnEngineOneAtTheNextReset) {
+    core.registerFunction("wait", replacementWait);
+    EXPECT_EQ(eval("(wait({}))"), "nil");
+    core.resetScripting();
+    EXPECT_EQ(eval("wait({})"), "replaced");
+}
+
+}  // namespace
