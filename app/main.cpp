@@ -1,6 +1,5 @@
-#include <cstdio>
+#include "app/game_entry.h"
 
 int main() {
-    std::puts("Puzzle Tumblix is not playable yet: the game comes in a later build.");
-    return 0;
+    return runGame();
 }

@@ -9,7 +9,7 @@ packages=(
   liblua5.1-0-dev libsdl2-dev libsdl2-image-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool imagemagick x11-utils
+  xvfb xauth xdotool imagemagick x11-utils openbox
   "$@"
 )
 

@@ -5,9 +5,12 @@
 #include <string>
 
 #include "app/game_entry.h"
+#include "app/game_frame.h"
 #include "app/game_state.h"
+#include "core/core.h"
 #include "game_fixture.h"
 #include "graphics/graphics.h"
+#include "objects/object.h"
 #include "platform/constants.h"
 #include "platform/fake/fake_direct3d.h"
 #include "platform/fake/fake_platform.h"
@@ -51,6 +54,13 @@ TEST_F(GameEntryTest, ClosingTheWindowEndsWithStatusZero) {
         EXPECT_NE(texture, nullptr);
     }
     EXPECT_EQ(game.pieceFalling, 1);
+}
+
+TEST_F(GameEntryTest, ScriptsGetOnlyPlainObjects) {
+    Core core(gameObjectFactory, gameFrame);
+    core.resetScripting();
+    EXPECT_EQ(core.createObject(1, "piece.lua"), nullptr);
+    EXPECT_NE(core.createObject(0, "piece.lua"), nullptr);
 }
 
 }  // namespace
