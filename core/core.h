@@ -34,7 +34,8 @@ public:
     Core& operator=(const Core&) = delete;
 
     // The Core whose Lua state `L` belongs to (the main state or one of its threads); null for
-    // a state no Core made. Found through the registry, which no script can change.
+    // a state no Core made. Found through the registry, so no global a script assigns (such as
+    // "core") can mislead it.
     static Core* fromLua(lua_State* L);
 
     // ---- Scripting state ----
@@ -75,9 +76,10 @@ public:
     // The first object in list order with this id, or null.
     Object* findObject(int id) const;
     // Removes the object from the list and destroys it; false when no live object has the id.
-    // Its pending locks go with it and the threads waiting on them are released unresumed.
-    // While the frame loop updates objects the destruction waits for the end of the walk, so an
-    // object may delete itself from inside its own update.
+    // Its pending events go with it: a script thread waiting on one stays suspended until the
+    // next reset, and no later object can be taken for this one. While the frame loop updates
+    // objects the destruction waits for the end of the walk, so an object may delete itself
+    // from inside its own update.
     bool deleteObject(int id);
     // The live objects in list (creation) order.
     std::vector<Object*> getObjects() const;

@@ -4,6 +4,7 @@
 // once, so the first match of a search is the only one, and a search looks only at that object's
 // few events, however many objects wait. An object's locks go when it is deleted, so none can be
 // taken for a later object made at the same address.
+#include <algorithm>
 #include <memory>
 
 #include "core/core.h"
@@ -12,12 +13,11 @@
 
 namespace {
 
-std::vector<Lock*>::iterator findIn(std::vector<Lock*>& locks, int eventId) {
-    auto lock = locks.begin();
-    while (lock != locks.end() && (*lock)->eventId != eventId) {
-        ++lock;
-    }
-    return lock;
+// Where the lock for (object, eventId) stands among the object's pending locks, or their end.
+template <typename Locks>
+auto findIn(Locks& pending, const Object* object, int eventId) {
+    return std::find_if(pending.begin(), pending.end(),
+                        [&](const Lock* lock) { return lock->matches(object, eventId); });
 }
 
 }  // namespace
@@ -45,7 +45,7 @@ bool Core::addLock(Object* object, int eventId) {
         return false;  // deleted while its own update runs: nothing could ever release it
     }
     std::vector<Lock*>& pending = object->pendingLocks;
-    if (findIn(pending, eventId) != pending.end()) {
+    if (findIn(pending, object, eventId) != pending.end()) {
         return false;
     }
     auto lock = std::make_unique<Lock>(object, eventId);
@@ -56,7 +56,7 @@ bool Core::addLock(Object* object, int eventId) {
 
 void Core::releaseLock(Object* object, int eventId) {
     std::vector<Lock*>& pending = object->pendingLocks;
-    auto found = findIn(pending, eventId);
+    auto found = findIn(pending, object, eventId);
     if (found == pending.end()) {
         return;
     }
@@ -69,12 +69,8 @@ void Core::releaseLock(Object* object, int eventId) {
 }
 
 Lock* Core::findLock(const Object* object, int eventId) const {
-    for (Lock* lock : object->pendingLocks) {
-        if (lock->eventId == eventId) {
-            return lock;
-        }
-    }
-    return nullptr;
+    auto found = findIn(object->pendingLocks, object, eventId);
+    return found == object->pendingLocks.end() ? nullptr : *found;
 }
 
 // A script thread waiting on one of these locks stays suspended, in `threads`, until the next

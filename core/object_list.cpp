@@ -5,6 +5,7 @@
 // make up half the list, never during a walk. The index answers findObject as a scan of the list
 // would: the first object in list order with the id.
 #include <algorithm>
+#include <iterator>
 
 #include "core/core.h"
 #include "objects/object.h"

@@ -12,6 +12,7 @@
 #include "core/script_functions.h"
 
 #include <exception>
+#include <limits>
 #include <string>
 
 #include "core/core.h"
@@ -47,6 +48,18 @@ Core& coreOf(lua_State* L) {
 
 int idAt(lua_State* L, int index) {
     return truncateToInt(lua_tonumber(L, index));  // not a number: 0, which names no object
+}
+
+// A number as float seconds; beyond the float range it becomes an infinity rather than
+// undefined behaviour.
+float secondsAt(lua_State* L, int index) {
+    const double seconds = lua_tonumber(L, index);
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    if (seconds > kLargest || seconds < -kLargest) {
+        return seconds > 0 ? std::numeric_limits<float>::infinity()
+                           : -std::numeric_limits<float>::infinity();
+    }
+    return static_cast<float>(seconds);
 }
 
 // The live object that argument `index` names; raises when there is none.
@@ -109,7 +122,7 @@ void ScriptFunctions::hostCall(lua_State* L, const char* function, Work&& work) 
 // pause(id, seconds) -> event table. Restarts the object's pause timer; never suspends.
 int ScriptFunctions::pause(lua_State* L) {
     Object* object = objectAt(L, coreOf(L), 1, "pause");
-    const auto seconds = static_cast<float>(lua_tonumber(L, 2));
+    const float seconds = secondsAt(L, 2);
     hostCall(L, "pause", [&] { object->pause(seconds); });
     pushEvent(L, object->getId(), 0);
     return 1;

@@ -90,14 +90,6 @@ TEST_F(ObjectTest, SettingAKeyReplacesWhateverItHeld) {
     EXPECT_EQ(object->getString("missing"), "");
 }
 
-TEST_F(ObjectTest, KeyRecordsCarryTheirTags) {
-    EXPECT_EQ(KeyType().type, 0);
-    EXPECT_EQ(KeyTypeNumber().type, 1);
-    EXPECT_EQ(KeyTypeString().type, 2);
-    EXPECT_EQ(KeyTypeString().value, "");
-    EXPECT_EQ(KeyTypeBool().type, 3);
-}
-
 TEST_F(ObjectTest, ObjectsReferToEachOtherByTruncatedId) {
     Object* a = core.createObject(0, "");
     core.createObject(0, "");
