@@ -66,11 +66,12 @@ start_game() {
     game_pid=$!
 }
 
-# A process that has exited but not been waited for still answers kill -0: look at its state.
+# A process that has exited but not been waited for still answers kill -0: read its state.
 game_running() {
-    local state
-    state=$(ps -o stat= -p "$game_pid" 2>/dev/null) || return 1
-    [[ "$state" != Z* ]]
+    local stat
+    stat=$(cat "/proc/$game_pid/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }  # the fields after the command's name
+    [[ "${stat%% *}" != Z ]]
 }
 
 # The id of the visible window titled exactly $1, or nothing. (The window tree is read with
