@@ -30,5 +30,5 @@ public:
 
 private:
     friend class Core;
-    int threadReference = LUA_NOREF;  // the registry reference that keeps `thread` alive
+    int threadReference = LUA_NOREF;  // keeps alive a waiter that is not a script thread
 };

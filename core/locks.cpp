@@ -24,8 +24,11 @@ auto findIn(Locks& pending, const Object* object, int eventId) {
 
 int Lock::yield(lua_State* thread) {
     const int result = lua_yield(thread, 0);  // raises where the thread cannot yield
-    lua_pushthread(thread);
-    threadReference = luaL_ref(thread, LUA_REGISTRYINDEX);  // stack as lua_yield left it
+    if (object->getCore()->threads.count(thread) == 0) {
+        // A script's own coroutine: nothing else may keep it alive until the event comes.
+        lua_pushthread(thread);
+        threadReference = luaL_ref(thread, LUA_REGISTRYINDEX);  // stack as lua_yield left it
+    }
     this->thread = thread;
     return result;
 }
