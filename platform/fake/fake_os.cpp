@@ -57,13 +57,11 @@ const std::vector<uint32_t>& sleeps() {
 }
 
 void pressKey(int virtualKey) {
-    auto& key = state().keys.at(static_cast<size_t>(virtualKey));
-    key.down = true;
-    key.latched = true;
+    state().keys.press(virtualKey);
 }
 
 void releaseKey(int virtualKey) {
-    state().keys.at(static_cast<size_t>(virtualKey)).down = false;
+    state().keys.release(virtualKey);
 }
 
 void tapKey(int virtualKey) {
@@ -138,13 +136,7 @@ uint32_t timeGetTime() {
 }
 
 int16_t getAsyncKeyState(int virtualKey) {
-    if (virtualKey < 0 || virtualKey > 255) {
-        return 0;
-    }
-    auto& key = state().keys[static_cast<size_t>(virtualKey)];
-    int16_t result = static_cast<int16_t>((key.down ? 0x8000 : 0) | (key.latched ? 1 : 0));
-    key.latched = false;
-    return result;
+    return state().keys.read(virtualKey);
 }
 
 int messageBox(const std::string& text, const std::string& caption, uint32_t style) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/fake/fake_platform.h"
+#include "platform/key_states.h"
 #include "platform/types.h"
 
 namespace platform {
@@ -21,17 +22,12 @@ struct Window {
 
 namespace fake::detail {
 
-struct KeyState {
-    bool down = false;
-    bool latched = false;
-};
-
 struct State {
     std::deque<platform::Message> messages;
     uint32_t clock = 0;
     std::function<void(uint32_t)> sleepHandler;
     std::vector<uint32_t> sleeps;
-    std::array<KeyState, 256> keys{};
+    platform::KeyStates keys;
     std::deque<int> boxAnswers;
     std::vector<ShownBox> boxes;
     std::string dataRoot;

@@ -3,7 +3,6 @@
 // events pushed by a program (and tests push them).
 #include <SDL.h>
 
-#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <deque>
@@ -11,6 +10,7 @@
 #include <system_error>
 
 #include "platform/constants.h"
+#include "platform/key_states.h"
 #include "platform/os.h"
 #include "platform/sdl/sdl_state.h"
 
@@ -23,11 +23,7 @@ std::deque<Message>& queue() {
     return messages;
 }
 
-struct KeyState {
-    bool down = false;
-    bool latched = false;
-};
-std::array<KeyState, 256> keys;
+KeyStates keys;
 
 int virtualKeyOf(SDL_Keycode key) {
     if (key >= SDLK_a && key <= SDLK_z) {
@@ -71,8 +67,11 @@ bool toMessage(const SDL_Event& event, Message& message) {
                 return false;
             }
             bool down = event.type == SDL_KEYDOWN;
-            keys[static_cast<size_t>(key)].down = down;
-            keys[static_cast<size_t>(key)].latched |= down;
+            if (down) {
+                keys.press(key);
+            } else {
+                keys.release(key);
+            }
             message.window = sdl::windowFromId(event.key.windowID);
             message.message = down ? WM_KEYDOWN : WM_KEYUP;
             message.wParam = static_cast<uintptr_t>(key);
@@ -141,13 +140,7 @@ uint32_t timeGetTime() {
 }
 
 int16_t getAsyncKeyState(int virtualKey) {
-    if (virtualKey < 0 || virtualKey > 255) {
-        return 0;
-    }
-    KeyState& key = keys[static_cast<size_t>(virtualKey)];
-    int16_t result = static_cast<int16_t>((key.down ? 0x8000 : 0) | (key.latched ? 1 : 0));
-    key.latched = false;
-    return result;
+    return keys.read(virtualKey);
 }
 
 bool commonDataFolder(const std::string& subDirectory, std::string& path) {
