@@ -5,6 +5,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "app/game_frame.h"
@@ -34,14 +35,10 @@ Cells occupiedCells() {
     return cells;
 }
 
-// `count` presses of one arrow, each followed by a frame with the key up.
-std::string taps(char key, int count) {
-    std::string script;
-    for (int i = 0; i < count; ++i) {
-        script += key;
-        script += '.';
+void place(const Cells& cells) {
+    for (const auto& [at, value] : cells) {
+        game.board[at.first][at.second] = value;
     }
-    return script;
 }
 
 // The spawn cells of a fresh pair, and `landed` beside them.
@@ -51,197 +48,117 @@ Cells withSpawnedPair(Cells landed) {
     return landed;
 }
 
-class BoardRulesTest : public GameTest {
-protected:
-    static void runFrame(float dt = 0.0f) { gameFrame(dt); }
-
-    static void place(const Cells& cells) {
-        for (const auto& [at, value] : cells) {
-            game.board[at.first][at.second] = value;
+// Plays one frame per character: '.' takes no time, 'v' half a second (one fall step); 'l' and
+// 'r' press that arrow in their frame and release it for a frame of no time after; 'L' holds
+// the left arrow down through its frame, released before the next other character. A key
+// counts as pressed again only after a frame that saw it up.
+void play(const std::string& script) {
+    for (size_t i = 0; i < script.size(); ++i) {
+        char key = script[i];
+        if (key == 'l' || key == 'r') {
+            fake::tapKey(key == 'l' ? VK_LEFT : VK_RIGHT);
+        } else if (key == 'L') {
+            fake::pressKey(VK_LEFT);
         }
-    }
-
-    // Plays one frame per character: 'l' or 'r' taps that arrow before the frame, 'L' holds the
-    // left arrow down through the frame (released before the next other character), '.' is a
-    // frame without keys. A tap reads as down in its frame only; a key counts as pressed again
-    // only after a frame that saw it up. No time passes, so nothing falls.
-    static void playKeys(const std::string& script) {
-        bool holding = false;
-        for (char key : script) {
-            if (key != 'L' && holding) {
-                fake::releaseKey(VK_LEFT);
-                holding = false;
-            }
-            if (key == 'l') {
-                fake::tapKey(VK_LEFT);
-            } else if (key == 'r') {
-                fake::tapKey(VK_RIGHT);
-            } else if (key == 'L' && !holding) {
-                fake::pressKey(VK_LEFT);
-                holding = true;
-            }
-            runFrame();
-        }
-        if (holding) {
+        gameFrame(key == 'v' ? 0.5f : 0.0f);
+        if (key == 'l' || key == 'r') {
+            gameFrame(0.0f);
+        } else if (key == 'L' && (i + 1 == script.size() || script[i + 1] != 'L')) {
             fake::releaseKey(VK_LEFT);
         }
     }
-};
-
-class FirstFrameTest : public BoardRulesTest, public ::testing::WithParamInterface<float> {};
-
-TEST_P(FirstFrameTest, SpawnsThePairWhateverItsDuration) {
-    runFrame(GetParam());
-    EXPECT_EQ(occupiedCells(), withSpawnedPair({}));
-    EXPECT_EQ(game.piece1X, 250);
-    EXPECT_EQ(game.piece2X, 250);
-    EXPECT_EQ(game.piece1Y, 30);
-    EXPECT_EQ(game.piece2Y, 30);
-    EXPECT_EQ(game.pieceFalling, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Durations, FirstFrameTest,
-                         ::testing::Values(0.0f, 1.0f / 60.0f, 0.5f, 2.0f));
-
-struct MoveCase {
+struct RulesCase {
     std::string name;
-    Cells landed;  // placed after the first pair has spawned
-    std::string keys;
-    int piece1X;
+    Cells landed;  // placed before the first frame
+    std::string script;
+    int pairX;  // piece1X and piece2X, the pair's left edge
     Cells cells;
 
-    friend void PrintTo(const MoveCase& move, std::ostream* out) { *out << move.name; }
+    friend void PrintTo(const RulesCase& rules, std::ostream* out) { *out << rules.name; }
 };
 
-class SidewaysMoveTest : public BoardRulesTest, public ::testing::WithParamInterface<MoveCase> {};
+class BoardRulesTest : public GameTest, public ::testing::WithParamInterface<RulesCase> {};
 
-TEST_P(SidewaysMoveTest, MovesThePairOncePerPress) {
-    const MoveCase& move = GetParam();
-    runFrame();
-    place(move.landed);
-    playKeys(move.keys);
-    EXPECT_EQ(game.piece1X, move.piece1X);
-    EXPECT_EQ(game.piece2X, move.piece1X);
-    EXPECT_EQ(occupiedCells(), move.cells);
+TEST_P(BoardRulesTest, PlaysOutTheScript) {
+    const RulesCase& rules = GetParam();
+    place(rules.landed);
+    play(rules.script);
+    EXPECT_EQ(game.piece1X, rules.pairX);
+    EXPECT_EQ(game.piece2X, rules.pairX);
+    EXPECT_EQ(occupiedCells(), rules.cells);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Presses, SidewaysMoveTest,
+    Rules, BoardRulesTest,
     ::testing::Values(
-        MoveCase{"SevenLeftsReachColumnZero", {}, taps('l', 7), 26, {{{0, 0}, 1}, {{0, 1}, 2}}},
-        MoveCase{"AnEighthLeftDoesNothing", {}, taps('l', 8), 26, {{{0, 0}, 1}, {{0, 1}, 2}}},
-        MoveCase{"RightsStopAtColumnFifteen", {}, taps('r', 9), 474, {{{0, 14}, 1}, {{0, 15}, 2}}},
-        MoveCase{"AHeldKeyMovesOnce", {}, "LLLLLL", 218, {{{0, 6}, 1}, {{0, 7}, 2}}},
-        MoveCase{"EachNewPressMovesAgain", {}, "LL.L", 186, {{{0, 5}, 1}, {{0, 6}, 2}}},
-        MoveCase{"LeftThenRight", {}, "l.r", 250, withSpawnedPair({})},
-        // A move into an occupied cell would overwrite a landed piece: it is refused.
-        MoveCase{"LeftIntoALandedPieceIsRefused",
-                 {{{0, 6}, 2}},
-                 "l",
-                 250,
-                 withSpawnedPair({{{0, 6}, 2}})},
-        MoveCase{"RightIntoALandedPieceIsRefused",
-                 {{{0, 9}, 1}},
-                 "r",
-                 250,
-                 withSpawnedPair({{{0, 9}, 1}})}),
-    [](const ::testing::TestParamInfo<MoveCase>& info) { return info.param.name; });
+        // The first frame spawns the pair at (250, 30) whatever its duration.
+        RulesCase{"AnInstantFirstFrameSpawns", {}, ".", 250, withSpawnedPair({})},
+        RulesCase{"ALongFirstFrameSpawns", {}, "v", 250, withSpawnedPair({})},
+        RulesCase{"SevenLeftsReachColumnZero", {}, ".lllllll", 26, Cells{{{0, 0}, 1}, {{0, 1}, 2}}},
+        RulesCase{"AnEighthLeftDoesNothing", {}, ".llllllll", 26, Cells{{{0, 0}, 1}, {{0, 1}, 2}}},
+        RulesCase{
+            "RightsStopAtColumnFifteen", {}, ".rrrrrrrrr", 474, Cells{{{0, 14}, 1}, {{0, 15}, 2}}},
+        RulesCase{"AHeldKeyMovesOnce", {}, ".LLLLLL", 218, Cells{{{0, 6}, 1}, {{0, 7}, 2}}},
+        RulesCase{"EachNewPressMovesAgain", {}, ".LL.L", 186, Cells{{{0, 5}, 1}, {{0, 6}, 2}}},
+        RulesCase{"LeftThenRight", {}, ".lr", 250, withSpawnedPair({})},
+        // 15 steps from row 0 to row 15; the next step's fall test lands the pair without looking
+        // below the board, and a new pair spawns.
+        RulesCase{"APairFallsToTheFloor",
+                  {},
+                  ".vvvvvvvvvvvvvvvv",
+                  250,
+                  withSpawnedPair(Cells{{{15, 7}, 1}, {{15, 8}, 2}})},
+        // Piece 1 stops on the landed piece in row 5; piece 2 drops once more in that step.
+        RulesCase{"APairLandsSplit", Cells{{{5, 7}, 2}}, ".vvvvv", 250,
+                  withSpawnedPair(Cells{{{4, 7}, 1}, {{5, 7}, 2}, {{5, 8}, 2}})},
+        // A pair appears only where both spawn cells are free; spawning over the right one
+        // would overwrite the landed piece with piece 2.
+        RulesCase{"SpawnsBesideALandedPiece", Cells{{{1, 7}, 1}}, ".", 250,
+                  withSpawnedPair(Cells{{{1, 7}, 1}})},
+        RulesCase{"NoSpawnOnATakenLeftCell", Cells{{{0, 7}, 2}}, "..", 0, Cells{{{0, 7}, 2}}},
+        RulesCase{"NoSpawnOnATakenRightCell", Cells{{{0, 8}, 1}}, "..", 0, Cells{{{0, 8}, 1}}},
+        // Sideways moves act only on a falling pair and only into a free cell; otherwise a
+        // press would move a pair not there yet, a landed pair, or overwrite landed pieces.
+        RulesCase{"ARightPressBeforeAnyPairMovesNothing", {}, "r", 250, withSpawnedPair({})},
+        RulesCase{"LeftIntoALandedPieceIsRefused", Cells{{{0, 6}, 2}}, ".l", 250,
+                  withSpawnedPair(Cells{{{0, 6}, 2}})},
+        RulesCase{"RightIntoALandedPieceIsRefused", Cells{{{0, 9}, 1}}, ".r", 250,
+                  withSpawnedPair(Cells{{{0, 9}, 1}})},
+        // Both pieces land on the first step, on top of the stack: the spawn cells stay taken,
+        // the board is blocked for good and the landed pair no longer moves.
+        RulesCase{"TheLandedPairOfABlockedBoardStaysPut", Cells{{{1, 7}, 1}, {{1, 8}, 2}}, ".vll",
+                  250, withSpawnedPair(Cells{{{1, 7}, 1}, {{1, 8}, 2}})}),
+    [](const ::testing::TestParamInfo<RulesCase>& info) { return info.param.name; });
 
-TEST_F(BoardRulesTest, ARightPressBeforeAnyPairExistsMovesNothing) {
-    fake::tapKey(VK_RIGHT);
-    runFrame();
-    EXPECT_EQ(occupiedCells(), withSpawnedPair({}));
-    EXPECT_TRUE(game.rightKeyWasDown);
-}
+using BoardTimingTest = GameTest;
 
-TEST_F(BoardRulesTest, TheLandedPairOfABlockedBoardStaysPut) {
-    place({{{1, 7}, 1}, {{1, 8}, 2}});
-    runFrame();     // spawns at row 0, on top of the pieces
-    runFrame(0.5);  // both pieces land at once; the spawn cells are taken: blocked
-    ASSERT_EQ(game.pieceFalling, 0);
-    Cells blocked = occupiedCells();
-    playKeys("l.l.");
-    EXPECT_EQ(occupiedCells(), blocked);
-}
-
-TEST_F(BoardRulesTest, TwoFramesOfThreeTenthsMakeOneStepAndRestartTheTimer) {
-    runFrame();
-    runFrame(0.3f);
+TEST_F(BoardTimingTest, TwoFramesOfThreeTenthsMakeOneStepAndRestartTheTimer) {
+    gameFrame(0.0f);
+    gameFrame(0.3f);
     EXPECT_EQ(game.piece1Y, 30);
     EXPECT_FLOAT_EQ(game.fallTimer, 0.3f);
-    runFrame(0.3f);
-    EXPECT_EQ(game.piece1Y, 62);
-    EXPECT_EQ(game.piece2Y, 62);
-    EXPECT_EQ(game.fallTimer, 0.0f);
+    gameFrame(0.3f);
+    EXPECT_EQ(std::tie(game.piece1Y, game.piece2Y, game.fallTimer), std::make_tuple(62, 62, 0.0f));
     EXPECT_EQ(occupiedCells(), (Cells{{{1, 7}, 1}, {{1, 8}, 2}}));
-    runFrame(0.45f);  // an excess carried over would make this a step
+    gameFrame(0.45f);  // an excess carried over would make this a step
     EXPECT_EQ(game.piece1Y, 62);
 }
 
-TEST_F(BoardRulesTest, APairFallsFifteenRowsAndLandsOnTheFloor) {
-    runFrame();
-    for (int step = 1; step <= 15; ++step) {
-        runFrame(0.5f);
-        ASSERT_EQ(game.piece1Y, 30 + 32 * step);
-        ASSERT_EQ(game.pieceFalling, 1);
-    }
-    // The bottom row's fall test lands the pair without looking below the board.
-    runFrame(0.5f);
-    EXPECT_EQ(occupiedCells(), withSpawnedPair({{{15, 7}, 1}, {{15, 8}, 2}}));
-    EXPECT_EQ(game.piece1Y, 30);
-    EXPECT_EQ(game.pieceFalling, 1);
-}
-
-TEST_F(BoardRulesTest, APairLandsPieceByPieceAndCanSplit) {
-    place({{{5, 7}, 2}});
-    runFrame();
-    for (int step = 0; step < 5; ++step) {
-        runFrame(0.5f);
-    }
-    // Piece 1 stopped on the landed piece in row 5; piece 2 dropped once more in that step.
-    EXPECT_EQ(occupiedCells(), withSpawnedPair({{{4, 7}, 1}, {{5, 7}, 2}, {{5, 8}, 2}}));
-}
-
-struct SpawnCase {
-    std::string name;
-    Cells landed;
-    bool spawns;
-
-    friend void PrintTo(const SpawnCase& spawn, std::ostream* out) { *out << spawn.name; }
-};
-
-class SpawnTest : public BoardRulesTest, public ::testing::WithParamInterface<SpawnCase> {};
-
-TEST_P(SpawnTest, APairAppearsOnlyOnTwoFreeCells) {
-    const SpawnCase& spawn = GetParam();
-    place(spawn.landed);
-    runFrame();
-    runFrame();
-    EXPECT_EQ(game.pieceFalling, spawn.spawns ? 1 : 0);
-    EXPECT_EQ(occupiedCells(), spawn.spawns ? withSpawnedPair(spawn.landed) : spawn.landed);
-}
-
-TEST_F(BoardRulesTest, FramesWithoutDrawingStillRunTheRules) {
-    runFrame();
+TEST_F(BoardTimingTest, FramesWithoutDrawingStillRunTheRules) {
+    gameFrame(0.0f);
     place({{{1, 6}, 2}});
     // The device is lost: these frames draw nothing, yet keys, falls and spawns go on.
     fake::queueCooperativeLevel(platform::D3DERR_DEVICELOST);
     fake::queueCooperativeLevel(platform::D3DERR_DEVICELOST);
     size_t drawn = fake::draws().size();
     fake::tapKey(VK_LEFT);
-    runFrame();
-    runFrame(0.5f);  // piece 1 lands on the piece below it, piece 2 drops; a new pair spawns
+    gameFrame(0.0f);
+    gameFrame(0.5f);  // piece 1 lands on the piece below it, piece 2 drops; a new pair spawns
     EXPECT_EQ(fake::draws().size(), drawn);
     EXPECT_EQ(occupiedCells(), withSpawnedPair({{{0, 6}, 1}, {{1, 6}, 2}, {{1, 7}, 2}}));
     EXPECT_EQ(game.pieceFalling, 1);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    SpawnCells, SpawnTest,
-    ::testing::Values(SpawnCase{"BothFree", {{{1, 7}, 1}}, true},
-                      SpawnCase{"LeftTaken", {{{0, 7}, 2}}, false},
-                      // Spawning here would overwrite the landed piece with piece 2.
-                      SpawnCase{"RightTaken", {{{0, 8}, 1}}, false}),
-    [](const ::testing::TestParamInfo<SpawnCase>& info) { return info.param.name; });
 
 }  // namespace

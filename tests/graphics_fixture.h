@@ -15,18 +15,21 @@
 
 class GraphicsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Graphics::shutdown();
-        fake::reset();
-        fake::setDataRoot(root.path().string());
-        ASSERT_TRUE(Log::open("GraphicsTest"));
-    }
+    void SetUp() override { restart(); }
     void TearDown() override {
         Graphics::shutdown();
         Log::close();
     }
 
-    // Every message logged since SetUp, in order.
+    // Back to no graphics layer, the fake's defaults and an empty log; tables call it per case.
+    void restart() {
+        Graphics::shutdown();
+        fake::reset();
+        fake::setDataRoot(root.path().string());
+        ASSERT_TRUE(Log::open("GraphicsTest"));
+    }
+
+    // Every message logged since the log was last opened, in order.
     std::vector<std::string> logged() const {
         std::string log = testing_support::readFile(Log::path());
         static const std::regex entry(R"(\]: ([\s\S]*?)<br>)");
@@ -49,10 +52,10 @@ protected:
     }
 
     // Starts the graphics layer as the game does and forgets the log of it.
-    void startWindowed(int width = 800, int height = 600, int refreshRate = 60) {
+    void startWindowed() {
         ASSERT_TRUE(Graphics::init("MainGameClass", "Puzzle Tumblix", ""));
-        Graphics::setScreenFormat(ScreenFormat(width, height, platform::D3DFMT_X8R8G8B8,
-                                               refreshRate, ScreenFormat::WINDOWED));
+        Graphics::setScreenFormat(
+            ScreenFormat(800, 600, platform::D3DFMT_X8R8G8B8, 60, ScreenFormat::WINDOWED));
         ASSERT_TRUE(Log::open("GraphicsTest"));
     }
 

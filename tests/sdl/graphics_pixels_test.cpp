@@ -4,8 +4,10 @@
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <array>
+#include <functional>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "../test_support.h"
@@ -23,15 +25,8 @@ constexpr uint32_t kGreen = 0xFF00FF00;
 constexpr uint32_t kBlue = 0xFF0000FF;
 constexpr uint32_t kWhite = 0xFFFFFFFF;
 
-struct Box {
-    int left = 0, top = 0, right = -1, bottom = -1;  // inclusive
-    bool operator==(const Box&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Box& box) {
-    return out << "(" << box.left << ".." << box.right << ", " << box.top << ".." << box.bottom
-               << ")";
-}
+// Left, top, right, bottom, all inclusive.
+using Box = std::array<int, 4>;
 
 class GraphicsPixelsTest : public ::testing::Test {
 protected:
@@ -54,8 +49,7 @@ protected:
     }
 
     // Writes a PNG whose pixel (x, y) is colourAt(x, y) and loads it as a texture.
-    template <typename Colour>
-    Texture* image(int width, int height, Colour colourAt) {
+    Texture* image(int width, int height, const std::function<uint32_t(int, int)>& colourAt) {
         SDL_Surface* surface =
             SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
         for (int y = 0; y < height; ++y) {
@@ -71,17 +65,17 @@ protected:
         return textures.back().get();
     }
 
-    Texture* plain(int width, int height, uint32_t colour) {
-        return image(width, height, [colour](int, int) { return colour; });
-    }
-
-    // The back buffer as it stands, ARGB, row by row.
-    static std::vector<uint32_t> readBack() {
+    // Draws one frame with `draw` and returns its back buffer before it is presented, ARGB row
+    // by row.
+    static std::vector<uint32_t> frame(const std::function<void()>& draw) {
+        EXPECT_TRUE(Graphics::beginFrame());
+        draw();
         SDL_Renderer* renderer = SDL_GetRenderer(sdl::nativeWindow(Graphics::getWindow()));
         std::vector<uint32_t> pixels(800 * 600);
         EXPECT_EQ(SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(),
                                        800 * 4),
                   0);
+        Graphics::endFrame();
         return pixels;
     }
 
@@ -95,125 +89,87 @@ protected:
         for (int y = 0; y < 600; ++y) {
             for (int x = 0; x < 800; ++x) {
                 if (at(pixels, x, y) != kBlack) {
-                    box = Box{std::min(box.left, x), std::min(box.top, y), std::max(box.right, x),
-                              std::max(box.bottom, y)};
+                    box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x),
+                           std::max(box[3], y)};
                 }
             }
         }
         return box;
     }
 
-    // Draws one frame with `draw` and returns what it drew.
-    template <typename Draw>
-    std::vector<uint32_t> frame(Draw draw) {
-        EXPECT_TRUE(Graphics::beginFrame());
-        draw();
-        std::vector<uint32_t> pixels = readBack();
-        Graphics::endFrame();
-        return pixels;
-    }
-
     testing_support::TempDir folder;
     std::vector<std::unique_ptr<Texture>> textures;
 };
 
-TEST_F(GraphicsPixelsTest, SpritesCoverExactlyTheirScaledRectangle) {
-    Texture* small = plain(32, 32, kWhite);
-    struct Case {
-        const char* what;
-        int width, height;
-        Box expected;
-    } cases[] = {
-        {"unscaled", 32, 32, {25, 35, 56, 66}},
-        {"twice as wide", 64, 32, {25, 35, 88, 66}},
-        {"half size", 16, 16, {25, 35, 40, 50}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        auto pixels = frame([&] {
-            Graphics::drawSprite(small, 25, 35, c.width, c.height, 0, 0, 32, 32, kWhite, 0, 0, 0);
-        });
-        EXPECT_EQ(covered(pixels), c.expected);
-        EXPECT_EQ(at(pixels, c.expected.right, c.expected.bottom), kWhite);
-    }
-}
-
-TEST_F(GraphicsPixelsTest, APartOfTheImageIsScaledAgainstTheWholeImage) {
+TEST_F(GraphicsPixelsTest, SpritesCoverExactlyTheirRectangleWithTheirImage) {
+    // Left half red, right half green: a turn or a mirror shows where each half went.
+    Texture* halves = image(32, 32, [](int x, int) { return x < 16 ? kRed : kGreen; });
     // Quadrants: red, green / blue, white.
-    Texture* big = image(64, 64, [](int x, int y) {
+    Texture* quadrants = image(64, 64, [](int x, int y) {
         return y < 32 ? (x < 32 ? kRed : kGreen) : (x < 32 ? kBlue : kWhite);
     });
-    auto pixels =
-        frame([&] { Graphics::drawSprite(big, 100, 200, 32, 32, 0, 0, 32, 32, kWhite, 0, 0, 0); });
-    EXPECT_EQ(covered(pixels), (Box{100, 200, 115, 215}));
-    for (int y = 200; y < 216; ++y) {
-        for (int x = 100; x < 116; ++x) {
-            ASSERT_EQ(at(pixels, x, y), kRed) << x << "," << y;
-        }
-    }
-}
+    Texture* odd = image(20, 20, [](int, int) { return kWhite; });
+    Texture* backdrop = image(800, 600, [](int, int) { return kBlue; });
+    EXPECT_EQ(std::make_tuple(backdrop->getImageWidth(), backdrop->getImageHeight(),
+                              backdrop->getTextureWidth(), backdrop->getTextureHeight()),
+              std::make_tuple(800, 600, 1024, 1024));
+    EXPECT_EQ(odd->getTextureWidth(), 32);
 
-TEST_F(GraphicsPixelsTest, AQuarterTurnAboutTheMiddleTurnsClockwiseInPlace) {
-    // Left half red, right half green: turned clockwise, red lies on top.
-    Texture* halves = image(32, 32, [](int x, int) { return x < 16 ? kRed : kGreen; });
-    auto pixels = frame(
-        [&] { Graphics::drawSprite(halves, 25, 35, 32, 32, 0, 0, 32, 32, kWhite, 16, 16, 90); });
-    EXPECT_EQ(covered(pixels), (Box{25, 35, 56, 66}));
-    for (int y = 35; y <= 66; ++y) {
-        for (int x = 25; x <= 56; ++x) {
-            ASSERT_EQ(at(pixels, x, y), y < 51 ? kRed : kGreen) << x << "," << y;
-        }
-    }
-}
-
-TEST_F(GraphicsPixelsTest, HalfTurnsAndNegativeSizesMirrorInPlace) {
-    Texture* halves = image(32, 32, [](int x, int) { return x < 16 ? kRed : kGreen; });
     struct Case {
         const char* what;
-        int x, width, centreX, rotation;
+        Texture* texture;
+        int x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight, centre, rotation;
+        Box box;
+        std::function<uint32_t(int, int)> colourAt;  // every screen pixel inside the box
     } cases[] = {
-        {"half turn about the middle", 100, 32, 16, 180},
-        {"mirrored by a negative width", 132, -32, 0, 0},
+        {"unscaled", halves, 25, 35, 32, 32, 0, 0, 32, 32, 0, 0, Box{25, 35, 56, 66},
+         [](int x, int) { return x < 41 ? kRed : kGreen; }},
+        {"twice as wide", halves, 25, 35, 64, 32, 0, 0, 32, 32, 0, 0, Box{25, 35, 88, 66},
+         [](int x, int) { return x < 57 ? kRed : kGreen; }},
+        // The size scales the whole image, so half of it shows a quarter of the image.
+        {"a quarter of the image", quadrants, 100, 200, 32, 32, 0, 0, 32, 32, 0, 0,
+         Box{100, 200, 115, 215}, [](int, int) { return kRed; }},
+        {"a source inside the image", quadrants, 100, 200, 64, 64, 32, 32, 32, 32, 0, 0,
+         Box{100, 200, 131, 231}, [](int, int) { return kWhite; }},
+        // Clockwise on screen: the red left half ends on top, the square stays in place.
+        {"a quarter turn about the middle", halves, 25, 35, 32, 32, 0, 0, 32, 32, 16, 90,
+         Box{25, 35, 56, 66}, [](int, int y) { return y < 51 ? kRed : kGreen; }},
+        {"a half turn about the middle", halves, 100, 100, 32, 32, 0, 0, 32, 32, 16, 180,
+         Box{100, 100, 131, 131}, [](int x, int) { return x < 116 ? kGreen : kRed; }},
+        {"mirrored by a negative width", halves, 132, 100, -32, 32, 0, 0, 32, 32, 0, 0,
+         Box{100, 100, 131, 131}, [](int x, int) { return x < 116 ? kGreen : kRed; }},
+        // Beyond the image the texture is transparent: the 20 x 20 image fills no more.
+        {"an image smaller than its texture", odd, 0, 0, 32, 32, 0, 0, 32, 32, 0, 0,
+         Box{0, 0, 31, 31}, [](int, int) { return kWhite; }},
+        {"the backdrop", backdrop, 0, 0, 800, 600, 0, 0, 800, 600, 0, 0, Box{0, 0, 799, 599},
+         [](int, int) { return kBlue; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         auto pixels = frame([&] {
-            Graphics::drawSprite(halves, c.x, 100, c.width, 32, 0, 0, 32, 32, kWhite, c.centreX, 16,
+            Graphics::drawSprite(c.texture, c.x, c.y, c.width, c.height, c.sourceX, c.sourceY,
+                                 c.sourceWidth, c.sourceHeight, kWhite, c.centre, c.centre,
                                  c.rotation);
         });
-        EXPECT_EQ(covered(pixels), (Box{100, 100, 131, 131}));
-        EXPECT_EQ(at(pixels, 100, 110), kGreen);
-        EXPECT_EQ(at(pixels, 115, 131), kGreen);
-        EXPECT_EQ(at(pixels, 116, 100), kRed);
-        EXPECT_EQ(at(pixels, 131, 131), kRed);
+        EXPECT_EQ(covered(pixels), c.box);
+        int wrong = 0;
+        for (int y = c.box[1]; y <= c.box[3]; ++y) {
+            for (int x = c.box[0]; x <= c.box[2]; ++x) {
+                wrong += at(pixels, x, y) != c.colourAt(x, y);
+            }
+        }
+        EXPECT_EQ(wrong, 0);
     }
 }
 
 TEST_F(GraphicsPixelsTest, TheColourModulatesAndBlendsByItsAlpha) {
-    Texture* white = plain(32, 32, kWhite);
+    Texture* white = image(32, 32, [](int, int) { return kWhite; });
     auto pixels = frame(
         [&] { Graphics::drawSprite(white, 0, 0, 32, 32, 0, 0, 32, 32, 0x88FFFFFF, 0, 0, 0); });
     uint32_t blended = at(pixels, 10, 10);
     for (int shift : {0, 8, 16}) {
         EXPECT_NEAR(static_cast<int>((blended >> shift) & 0xFF), 0x88, 2) << std::hex << blended;
     }
-    // Beyond the image the texture is transparent: the 20 x 20 image fills no more.
-    Texture* odd = plain(20, 20, kWhite);
-    EXPECT_EQ(odd->getTextureWidth(), 32);
-    pixels = frame([&] { Graphics::drawSprite(odd, 0, 0, 32, 32, 0, 0, 32, 32, kWhite, 0, 0, 0); });
-    EXPECT_EQ(covered(pixels), (Box{0, 0, 31, 31}));
-    EXPECT_EQ(at(pixels, 31, 31), kWhite);
-}
-
-TEST_F(GraphicsPixelsTest, TexturesAreRoundedUpToPowersOfTwo) {
-    Texture* backdrop = plain(800, 600, kBlue);
-    EXPECT_EQ(backdrop->getImageWidth(), 800);
-    EXPECT_EQ(backdrop->getImageHeight(), 600);
-    EXPECT_EQ(backdrop->getTextureWidth(), 1024);
-    EXPECT_EQ(backdrop->getTextureHeight(), 1024);
-    auto pixels = frame(
-        [&] { Graphics::drawSprite(backdrop, 0, 0, 800, 600, 0, 0, 800, 600, kWhite, 0, 0, 0); });
-    EXPECT_EQ(covered(pixels), (Box{0, 0, 799, 599}));
 }
 
 TEST_F(GraphicsPixelsTest, ARendererResetIsRecoveredWithTheSameTextures) {
