@@ -6,7 +6,6 @@
 
 #include "graphics_fixture.h"
 #include "platform/constants.h"
-#include "platform/os.h"
 
 using namespace platform;
 using ::testing::ElementsAre;
@@ -72,7 +71,6 @@ TEST_F(GraphicsStartTest, AStartLogsEveryStepInOrderAndAnUndescribedAdapterOnlyW
 
 TEST_F(GraphicsStartTest, TheFormatPlacesTheWindowAndTheCapsChooseTheVertexProcessing) {
     const D3DFORMAT x = D3DFMT_X8R8G8B8;
-    const ScreenFormat windowed(800, 600, x, 60, ScreenFormat::WINDOWED);
     struct Case {
         ScreenFormat request;
         uint32_t devCaps, behaviorFlags;
@@ -83,52 +81,41 @@ TEST_F(GraphicsStartTest, TheFormatPlacesTheWindowAndTheCapsChooseTheVertexProce
     } cases[] = {
         // The client area centred on the 1280 x 1024 desktop at (240, 212); the frame adds a
         // border and the caption.
-        {windowed, D3DDEVCAPS_HWTRANSFORMANDLIGHT, 0x142, "Using hardware vertex processing.",
-         0x06CA0000u, 240 - fake::kBorder, 212 - fake::kBorder - fake::kCaption,
-         800 + 2 * fake::kBorder, 600 + 2 * fake::kBorder + fake::kCaption, false},
-        {windowed, ~D3DDEVCAPS_HWTRANSFORMANDLIGHT, 0x122, "Using software vertex processing.",
-         0x06CA0000u, 240 - fake::kBorder, 212 - fake::kBorder - fake::kCaption,
-         800 + 2 * fake::kBorder, 600 + 2 * fake::kBorder + fake::kCaption, false},
-        // A top-most pop-up that the fullscreen device sizes itself.
-        {ScreenFormat(1280, 1024, x, 75, ScreenFormat::FULLSCREEN), 0, 0x122,
-         "Using software vertex processing.", 0x86000000u, 0, 0, 320, 240, true},
+        {ScreenFormat(800, 600, x, 60, ScreenFormat::WINDOWED), D3DDEVCAPS_HWTRANSFORMANDLIGHT,
+         0x142, "Using hardware vertex processing.", 0x06CA0000u, 240 - fake::kBorder,
+         212 - fake::kBorder - fake::kCaption, 800 + 2 * fake::kBorder,
+         600 + 2 * fake::kBorder + fake::kCaption, false},
+        // A top-most pop-up that the fullscreen device sizes itself. Only the one capability
+        // bit chooses hardware vertex processing.
+        {ScreenFormat(1280, 1024, x, 75, ScreenFormat::FULLSCREEN), ~D3DDEVCAPS_HWTRANSFORMANDLIGHT,
+         0x122, "Using software vertex processing.", 0x86000000u, 0, 0, 320, 240, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.vertexProcessing);
         SCOPED_TRACE(c.request.describe());
         restart();
         fake::setDesktopMode({1280, 1024, 60, x});
         fake::setAdapterModes(x, {{800, 600, 60, x}, {1280, 1024, 75, x}});
         fake::setDeviceCaps(c.devCaps);
         ASSERT_TRUE(Graphics::init("MainGameClass", "Puzzle Tumblix", ""));
-        const fake::WindowState& created = fake::windowState(Graphics::getWindow());
-        EXPECT_EQ(std::tie(created.className, created.title, created.style, created.width,
-                           created.height, created.visible),
-                  std::make_tuple("MainGameClass", "Puzzle Tumblix", 0x86000000u, 320, 240, false));
-
+        EXPECT_EQ(fake::windowState(Graphics::getWindow()).title, "Puzzle Tumblix");
         Graphics::setScreenFormat(c.request);
-        const fake::WindowState& shown = fake::windowState(Graphics::getWindow());
-        EXPECT_EQ(std::tie(shown.style, shown.x, shown.y, shown.width, shown.height, shown.topMost),
-                  std::tie(c.style, c.x, c.y, c.width, c.height, c.topMost));
-        EXPECT_TRUE(shown.visible);
-        EXPECT_TRUE(shown.focused);
-        EXPECT_THAT(logged(), ::testing::Contains(c.vertexProcessing));
 
+        const fake::WindowState& shown = fake::windowState(Graphics::getWindow());
+        EXPECT_EQ(std::tie(shown.style, shown.x, shown.y, shown.width, shown.height, shown.topMost,
+                           shown.visible, shown.focused),
+                  std::make_tuple(c.style, c.x, c.y, c.width, c.height, c.topMost, true, true));
+        EXPECT_THAT(logged(), ::testing::Contains(c.vertexProcessing));
         ASSERT_EQ(fake::createdDevices().size(), 1u);
         const fake::CreatedDevice& device = fake::createdDevices()[0];
         EXPECT_EQ(std::tie(device.deviceType, device.focusWindow, device.behaviorFlags),
                   std::make_tuple(D3DDEVTYPE_HAL, Graphics::getWindow(), c.behaviorFlags));
         const PresentParameters& p = device.parameters;
-        bool isWindowed = c.request.mode == ScreenFormat::WINDOWED;
-        EXPECT_EQ(
-            std::tie(p.backBufferWidth, p.backBufferHeight, p.backBufferFormat, p.backBufferCount,
-                     p.multiSampleType, p.multiSampleQuality, p.swapEffect, p.deviceWindow,
-                     p.windowed, p.enableAutoDepthStencil, p.autoDepthStencilFormat, p.flags,
-                     p.fullScreenRefreshRateInHz, p.presentationInterval),
-            std::make_tuple(static_cast<uint32_t>(c.request.width),
-                            static_cast<uint32_t>(c.request.height), x, 1u, D3DMULTISAMPLE_NONE, 0u,
-                            D3DSWAPEFFECT_DISCARD, Graphics::getWindow(), isWindowed, true,
-                            D3DFMT_D16, 0u, isWindowed ? 0u : 75u, D3DPRESENT_INTERVAL_DEFAULT));
+        bool windowed = c.request.mode == ScreenFormat::WINDOWED;
+        EXPECT_EQ(std::tie(p.backBufferWidth, p.backBufferHeight, p.backBufferFormat, p.windowed,
+                           p.fullScreenRefreshRateInHz, p.presentationInterval),
+                  std::make_tuple(static_cast<uint32_t>(c.request.width),
+                                  static_cast<uint32_t>(c.request.height), x, windowed,
+                                  windowed ? 0u : 75u, D3DPRESENT_INTERVAL_DEFAULT));
         EXPECT_THAT(fake::calls(), ElementsAre("SetRenderState 22 1"));
         EXPECT_TRUE(fake::shownBoxes().empty());
     }
@@ -156,29 +143,23 @@ TEST_F(GraphicsStartTest, FailuresToCreateDirect3DOrTheDeviceAreFatal) {
     EXPECT_FALSE(Graphics::beginFrame());
 }
 
-TEST_F(GraphicsStartTest, CloseQuitsAndShutdownReleasesEverythingForAFreshStart) {
+TEST_F(GraphicsStartTest, ShutdownReleasesEverythingForAFreshStart) {
     describeCommonAdapter();
     fake::addImage("tile.png", 32, 32);
     startWindowed();
     Texture* texture = Graphics::loadTexture("tile.png");
     WindowHandle first = Graphics::getWindow();
 
-    // Closing the window asks the loop to quit with status 0; the window stays until shutdown.
-    fake::queueMessage(Message{first, WM_CLOSE, 0, 0});
-    Message taken;
-    ASSERT_TRUE(peekMessage(taken));
-    EXPECT_EQ(dispatchMessage(taken), 0);
-    ASSERT_TRUE(peekMessage(taken));
-    EXPECT_EQ(std::tie(taken.message, taken.wParam), std::make_tuple(WM_QUIT, 0u));
-    EXPECT_FALSE(fake::windowState(first).destroyed);
-
     Graphics::shutdown();
     EXPECT_EQ(fake::liveReferences(), 1);  // only the texture the caller still owns
     EXPECT_TRUE(fake::windowState(first).destroyed);
-    EXPECT_EQ(Graphics::getWindow(), nullptr);
     EXPECT_EQ(Graphics::getScreenFormat(), ScreenFormat());
-    EXPECT_EQ(Graphics::getDesktopFormat(), ScreenFormat());
+    // A texture outlives the layer, but nothing draws any more.
     EXPECT_FALSE(Graphics::beginFrame());
+    EXPECT_EQ(Graphics::drawSprite(texture, 0, 0, 32, 32, 0, 0, 32, 32, ~0u, 0, 0, 0),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(Graphics::endFrame(), D3DERR_INVALIDCALL);
+    EXPECT_TRUE(fake::draws().empty());
     delete texture;
     EXPECT_EQ(fake::liveReferences(), 0);
 

@@ -47,12 +47,6 @@ TEST(Transform2DTest, ScalesThenTurnsAboutTheCentreThenTranslates) {
             matrixTransformation2D(nullptr, 0.0f, &scaling, &centre, c.rotation, &translation);
         expectNear(transformPoint(m, c.point), c.expected);
     }
-    Matrix exact = matrixTransformation2D(nullptr, 0.0f, &scaling, &centre, 0.0f, &translation);
-    EXPECT_EQ(exact.m[0][0], 2.0f);
-    EXPECT_EQ(exact.m[1][1], 0.5f);
-    EXPECT_EQ(exact.m[3][0], 25.0f);
-    EXPECT_EQ(exact.m[3][1], 35.0f);
-    EXPECT_EQ(exact.m[3][3], 1.0f);
 }
 
 TEST(Transform2DTest, ScalesAlongTurnedAxesAboutTheScalingCentre) {
