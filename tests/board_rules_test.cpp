@@ -5,7 +5,6 @@
 #include <map>
 #include <ostream>
 #include <string>
-#include <tuple>
 #include <utility>
 
 #include "app/game_frame.h"
@@ -48,7 +47,7 @@ Cells withSpawnedPair(Cells landed) {
     return landed;
 }
 
-// Plays one frame per character: '.' takes no time, 'v' half a second (one fall step); 'l' and
+// Plays one frame per character: '.' takes no time, '3' 0.3 s, '4' 0.45 s, 'v' 0.5 s; 'l' and
 // 'r' press that arrow in their frame and release it for a frame of no time after; 'L' holds
 // the left arrow down through its frame, released before the next other character. A key
 // counts as pressed again only after a frame that saw it up.
@@ -60,7 +59,7 @@ void play(const std::string& script) {
         } else if (key == 'L') {
             fake::pressKey(VK_LEFT);
         }
-        gameFrame(key == 'v' ? 0.5f : 0.0f);
+        gameFrame(key == 'v' ? 0.5f : key == '4' ? 0.45f : key == '3' ? 0.3f : 0.0f);
         if (key == 'l' || key == 'r') {
             gameFrame(0.0f);
         } else if (key == 'L' && (i + 1 == script.size() || script[i + 1] != 'L')) {
@@ -96,6 +95,12 @@ INSTANTIATE_TEST_SUITE_P(
         // The first frame spawns the pair at (250, 30) whatever its duration.
         RulesCase{"AnInstantFirstFrameSpawns", {}, ".", 250, withSpawnedPair({})},
         RulesCase{"ALongFirstFrameSpawns", {}, "v", 250, withSpawnedPair({})},
+        // Two frames of 0.3 s make one step; the timer restarts at 0, so the excess of the
+        // second frame does not turn the next 0.45 s into a step.
+        RulesCase{"OneFrameOfThreeTenthsMakesNoStep", {}, ".3", 250, withSpawnedPair({})},
+        RulesCase{
+            "TwoFramesOfThreeTenthsMakeAStep", {}, ".33", 250, Cells{{{1, 7}, 1}, {{1, 8}, 2}}},
+        RulesCase{"TheExcessIsDropped", {}, ".334", 250, Cells{{{1, 7}, 1}, {{1, 8}, 2}}},
         RulesCase{"SevenLeftsReachColumnZero", {}, ".lllllll", 26, Cells{{{0, 0}, 1}, {{0, 1}, 2}}},
         RulesCase{"AnEighthLeftDoesNothing", {}, ".llllllll", 26, Cells{{{0, 0}, 1}, {{0, 1}, 2}}},
         RulesCase{
@@ -132,21 +137,9 @@ INSTANTIATE_TEST_SUITE_P(
                   250, withSpawnedPair(Cells{{{1, 7}, 1}, {{1, 8}, 2}})}),
     [](const ::testing::TestParamInfo<RulesCase>& info) { return info.param.name; });
 
-using BoardTimingTest = GameTest;
+using BoardLostDeviceTest = GameTest;
 
-TEST_F(BoardTimingTest, TwoFramesOfThreeTenthsMakeOneStepAndRestartTheTimer) {
-    gameFrame(0.0f);
-    gameFrame(0.3f);
-    EXPECT_EQ(game.piece1Y, 30);
-    EXPECT_FLOAT_EQ(game.fallTimer, 0.3f);
-    gameFrame(0.3f);
-    EXPECT_EQ(std::tie(game.piece1Y, game.piece2Y, game.fallTimer), std::make_tuple(62, 62, 0.0f));
-    EXPECT_EQ(occupiedCells(), (Cells{{{1, 7}, 1}, {{1, 8}, 2}}));
-    gameFrame(0.45f);  // an excess carried over would make this a step
-    EXPECT_EQ(game.piece1Y, 62);
-}
-
-TEST_F(BoardTimingTest, FramesWithoutDrawingStillRunTheRules) {
+TEST_F(BoardLostDeviceTest, FramesWithoutDrawingStillRunTheRules) {
     gameFrame(0.0f);
     place({{{1, 6}, 2}});
     // The device is lost: these frames draw nothing, yet keys, falls and spawns go on.

@@ -30,8 +30,6 @@ TEST_F(GameEntryTest, AMissingImageEndsInItsErrorBoxAndStatusOne) {
     const fake::ShownBox& box = fake::shownBoxes().back();
     EXPECT_EQ(box.text, "Failed to create texture 'resources/aaa.png'");
     EXPECT_EQ(box.style & platform::MB_ICONMASK, platform::MB_ICONHAND);
-    EXPECT_NE(game.backdropTexture, nullptr);
-    EXPECT_EQ(game.cellTexture, nullptr);
 }
 
 TEST_F(GameEntryTest, ClosingTheWindowEndsWithStatusZero) {
@@ -49,11 +47,7 @@ TEST_F(GameEntryTest, ClosingTheWindowEndsWithStatusZero) {
     // The start-up warning says the 100 Hz request became the adapter's 60 Hz.
     ASSERT_EQ(fake::shownBoxes().size(), 1u);
     EXPECT_NE(fake::shownBoxes()[0].text.find("100Hz x Windowed"), std::string::npos);
-    for (Texture* texture : {game.backdropTexture, game.cellTexture, game.piece1Texture,
-                             game.piece2Texture, game.piece3Texture, game.piece4Texture}) {
-        EXPECT_NE(texture, nullptr);
-    }
-    EXPECT_EQ(game.pieceFalling, 1);
+    EXPECT_EQ(game.pieceFalling, 1);  // the game's frames ran
 }
 
 TEST_F(GameEntryTest, ScriptsGetOnlyPlainObjects) {

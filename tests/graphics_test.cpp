@@ -15,64 +15,40 @@ namespace {
 
 using GraphicsStartTest = GraphicsTest;
 
-TEST_F(GraphicsStartTest, AStartLogsEveryStepInOrderAndAnUndescribedAdapterOnlyWarns) {
-    std::vector<std::string> expected = {
-        "Initializing window...",
-        "Success!",
-        "Initializing Graphics Sub-System...",
-        "Creating Direct3D 9...",
-        "Success!",
-        "Requesting device capabilities for default graphics adapter...",
-        "Success!",
-        "Collecting primary graphics adapter information...",
-        "Device: \\\\.\\DISPLAY1",
-        "Description: Fast Card 9000",
-        "Driver: nv4_disp.dll",
-        "Product: 6",
-        "Version: 14",
-        "SubVersion: 10",
-        "Build: 607",
-        "Success!",
-        "Enumerating potential screen formats...",
-        "Success!",
-        "Validating requested screen format...",
-        "Success!",
-        "Choosing vertex processing mode...",
-        "Using software vertex processing.",
-        "Success!",
-        "Creating Direct3DDevice9...",
-        "Success!",
-    };
-    const std::string failure = "Failed to collect primary graphics adapter information.";
-    for (bool describable : {true, false}) {
-        SCOPED_TRACE(describable);
-        restart();
-        describeCommonAdapter();
-        if (describable) {
-            fake::setAdapterIdentifier({"nv4_disp.dll", "Fast Card 9000", "\\\\.\\DISPLAY1",
-                                        (6ull << 48) | (14ull << 32) | (10ull << 16) | 607ull});
-        } else {
-            fake::failAdapterIdentifier(E_FAIL);
-            // The eight lines of the description give way to the warning; the start goes on.
-            expected.erase(expected.begin() + 8, expected.begin() + 16);
-            expected.insert(expected.begin() + 8, failure);
-        }
-        ASSERT_TRUE(Graphics::init("MainGameClass", "Puzzle Tumblix", ""));
-        Graphics::setScreenFormat(
-            ScreenFormat(800, 600, D3DFMT_X8R8G8B8, 60, ScreenFormat::WINDOWED));
+// The log of a start-up, with the adapter described and software vertex processing.
+const std::vector<std::string> kStartLog = {
+    "Initializing window...",
+    "Success!",
+    "Initializing Graphics Sub-System...",
+    "Creating Direct3D 9...",
+    "Success!",
+    "Requesting device capabilities for default graphics adapter...",
+    "Success!",
+    "Collecting primary graphics adapter information...",
+    "Device: \\\\.\\DISPLAY1",
+    "Description: Fast Card 9000",
+    "Driver: nv4_disp.dll",
+    "Product: 6",
+    "Version: 14",
+    "SubVersion: 10",
+    "Build: 607",
+    "Success!",
+    "Enumerating potential screen formats...",
+    "Success!",
+    "Validating requested screen format...",
+    "Success!",
+    "Choosing vertex processing mode...",
+    "Using software vertex processing.",
+    "Success!",
+    "Creating Direct3DDevice9...",
+    "Success!",
+};
 
-        EXPECT_THAT(logged(), ElementsAreArray(expected));
-        ASSERT_EQ(fake::shownBoxes().size(), describable ? 0u : 1u);
-        if (!describable) {
-            EXPECT_EQ(fake::shownBoxes()[0].text, failure);
-        }
-    }
-}
-
-TEST_F(GraphicsStartTest, TheFormatPlacesTheWindowAndTheCapsChooseTheVertexProcessing) {
+TEST_F(GraphicsStartTest, AStartLogsEveryStepPlacesTheWindowAndCreatesTheDevice) {
     const D3DFORMAT x = D3DFMT_X8R8G8B8;
     struct Case {
         ScreenFormat request;
+        bool describable;  // else the adapter's identifier cannot be read: a warning, no more
         uint32_t devCaps, behaviorFlags;
         const char* vertexProcessing;
         uint32_t style;
@@ -81,30 +57,45 @@ TEST_F(GraphicsStartTest, TheFormatPlacesTheWindowAndTheCapsChooseTheVertexProce
     } cases[] = {
         // The client area centred on the 1280 x 1024 desktop at (240, 212); the frame adds a
         // border and the caption.
-        {ScreenFormat(800, 600, x, 60, ScreenFormat::WINDOWED), D3DDEVCAPS_HWTRANSFORMANDLIGHT,
-         0x142, "Using hardware vertex processing.", 0x06CA0000u, 240 - fake::kBorder,
-         212 - fake::kBorder - fake::kCaption, 800 + 2 * fake::kBorder,
+        {ScreenFormat(800, 600, x, 60, ScreenFormat::WINDOWED), true,
+         ~D3DDEVCAPS_HWTRANSFORMANDLIGHT, 0x122, "Using software vertex processing.", 0x06CA0000u,
+         240 - fake::kBorder, 212 - fake::kBorder - fake::kCaption, 800 + 2 * fake::kBorder,
          600 + 2 * fake::kBorder + fake::kCaption, false},
-        // A top-most pop-up that the fullscreen device sizes itself. Only the one capability
-        // bit chooses hardware vertex processing.
-        {ScreenFormat(1280, 1024, x, 75, ScreenFormat::FULLSCREEN), ~D3DDEVCAPS_HWTRANSFORMANDLIGHT,
-         0x122, "Using software vertex processing.", 0x86000000u, 0, 0, 320, 240, true},
+        // A top-most pop-up that the fullscreen device sizes itself.
+        {ScreenFormat(1280, 1024, x, 75, ScreenFormat::FULLSCREEN), false,
+         D3DDEVCAPS_HWTRANSFORMANDLIGHT, 0x142, "Using hardware vertex processing.", 0x86000000u, 0,
+         0, 320, 240, true},
     };
+    const std::string undescribed = "Failed to collect primary graphics adapter information.";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.request.describe());
         restart();
         fake::setDesktopMode({1280, 1024, 60, x});
         fake::setAdapterModes(x, {{800, 600, 60, x}, {1280, 1024, 75, x}});
         fake::setDeviceCaps(c.devCaps);
+        if (c.describable) {
+            fake::setAdapterIdentifier({"nv4_disp.dll", "Fast Card 9000", "\\\\.\\DISPLAY1",
+                                        (6ull << 48) | (14ull << 32) | (10ull << 16) | 607ull});
+        } else {
+            fake::failAdapterIdentifier(E_FAIL);
+        }
         ASSERT_TRUE(Graphics::init("MainGameClass", "Puzzle Tumblix", ""));
         EXPECT_EQ(fake::windowState(Graphics::getWindow()).title, "Puzzle Tumblix");
         Graphics::setScreenFormat(c.request);
+
+        std::vector<std::string> log = kStartLog;
+        log[21] = c.vertexProcessing;
+        if (!c.describable) {
+            log.erase(log.begin() + 8, log.begin() + 16);
+            log.insert(log.begin() + 8, undescribed);
+        }
+        EXPECT_THAT(logged(), ElementsAreArray(log));
+        EXPECT_EQ(fake::shownBoxes().size(), c.describable ? 0u : 1u);
 
         const fake::WindowState& shown = fake::windowState(Graphics::getWindow());
         EXPECT_EQ(std::tie(shown.style, shown.x, shown.y, shown.width, shown.height, shown.topMost,
                            shown.visible, shown.focused),
                   std::make_tuple(c.style, c.x, c.y, c.width, c.height, c.topMost, true, true));
-        EXPECT_THAT(logged(), ::testing::Contains(c.vertexProcessing));
         ASSERT_EQ(fake::createdDevices().size(), 1u);
         const fake::CreatedDevice& device = fake::createdDevices()[0];
         EXPECT_EQ(std::tie(device.deviceType, device.focusWindow, device.behaviorFlags),
@@ -117,8 +108,9 @@ TEST_F(GraphicsStartTest, TheFormatPlacesTheWindowAndTheCapsChooseTheVertexProce
                                   static_cast<uint32_t>(c.request.height), x, windowed,
                                   windowed ? 0u : 75u, D3DPRESENT_INTERVAL_DEFAULT));
         EXPECT_THAT(fake::calls(), ElementsAre("SetRenderState 22 1"));
-        EXPECT_TRUE(fake::shownBoxes().empty());
     }
+    // The warning box of the adapter that could not be described.
+    EXPECT_EQ(fake::shownBoxes().at(0).text, undescribed);
 }
 
 TEST_F(GraphicsStartTest, FailuresToCreateDirect3DOrTheDeviceAreFatal) {
