@@ -10,89 +10,63 @@
 #include "test_support.h"
 
 using namespace state_bytes;
-using testing_support::readFile;
-using testing_support::TempDir;
 
 namespace {
 
 class BinaryStreamTest : public ::testing::Test {
 protected:
-    // The bytes that `write` puts into a fresh file.
+    // The bytes that `write` puts into a file that held something before.
     template <typename Write>
     std::string written(Write write) {
         BinaryWriter writer(nullptr);
-        EXPECT_TRUE(writer.open(dir.file("out.bin")));
+        EXPECT_TRUE(writer.open(dir.write("out.bin", "previous contents")));
         write(writer);
         EXPECT_TRUE(writer.close());
-        return readFile(dir.file("out.bin"));
+        return testing_support::readFile(dir.file("out.bin"));
     }
 
-    TempDir dir;
+    testing_support::TempDir dir;
 };
 
 TEST_F(BinaryStreamTest, ValuesAreWrittenLittleEndianAndReadBack) {
-    EXPECT_EQ(written([](BinaryWriter& w) { w.write(1); }), i32(1));
-    EXPECT_EQ(written([](BinaryWriter& w) { w.write(-2); }), std::string("\xFE\xFF\xFF\xFF"));
-    EXPECT_EQ(written([](BinaryWriter& w) { w.write(0.5f); }), std::string("\0\0\0\x3F", 4));
-    EXPECT_EQ(written([](BinaryWriter& w) { w.write(1.0); }),
-              std::string("\0\0\0\0\0\0\xF0\x3F", 8));
-    EXPECT_EQ(written([](BinaryWriter& w) { w.write(true); }), std::string("\x01"));
-    EXPECT_EQ(written([](BinaryWriter& w) { w.write(std::string("core")); }),
-              std::string("\x05\0\0\0core\0", 9));
-    EXPECT_EQ(written([](BinaryWriter& w) { w.write(std::string()); }),
-              std::string("\x01\0\0\0\0", 5));
-
     std::string bytes = written([](BinaryWriter& w) {
+        w.write(-2);
+        w.write(0.5f);
+        w.write(1.0);
+        w.write(true);
+        w.write(std::string("core"));
+        w.write(std::string());
+        w.write(std::string("a\0b", 3));  // written whole, read up to its first NUL
         w.write('c');
         w.write(static_cast<unsigned char>(200));
-        w.write(false);
-        w.write(-123456789);
-        w.write(-3.25f);
-        w.write(1e300);
-        w.write(std::string("core"));
         w.write("raw", 3);
     });
+    EXPECT_EQ(bytes, std::string("\xFE\xFF\xFF\xFF"
+                                 "\0\0\0\x3F"
+                                 "\0\0\0\0\0\0\xF0\x3F"
+                                 "\x01"
+                                 "\x05\0\0\0core\0"
+                                 "\x01\0\0\0\0"
+                                 "\x04\0\0\0a\0b\0"
+                                 "c\xC8raw",
+                                 44));
+
     BinaryReader reader(nullptr);
     reader.openBytes(bytes);
+    EXPECT_EQ(reader.readInt(), -2);
+    EXPECT_EQ(reader.readFloat(), 0.5f);
+    EXPECT_EQ(reader.readDouble(), 1.0);
+    EXPECT_TRUE(reader.readBool());
+    EXPECT_EQ(reader.readString(), "core");
+    EXPECT_EQ(reader.readString(), "");
+    EXPECT_EQ(reader.readString(), "a");
     EXPECT_EQ(reader.readChar(), 'c');
     EXPECT_EQ(reader.readUChar(), 200);
-    EXPECT_FALSE(reader.readBool());
-    EXPECT_EQ(reader.readInt(), -123456789);
-    EXPECT_EQ(reader.readFloat(), -3.25f);
-    EXPECT_EQ(reader.readDouble(), 1e300);
-    EXPECT_EQ(reader.readString(), "core");
     char raw[3];
     reader.read(raw, 3);
     EXPECT_EQ(std::string(raw, 3), "raw");
     EXPECT_TRUE(reader.good());
     EXPECT_EQ(reader.remaining(), 0u);
-}
-
-TEST_F(BinaryStreamTest, AStringIsWrittenWholeButReadUpToItsFirstNul) {
-    std::string bytes = written([](BinaryWriter& w) { w.write(std::string("a\0b", 3)); });
-    EXPECT_EQ(bytes, std::string("\x04\0\0\0a\0b\0", 8));
-    BinaryReader reader(nullptr);
-    reader.openBytes(bytes + str("next"));
-    EXPECT_EQ(reader.readString(), "a");
-    EXPECT_EQ(reader.readString(), "next");
-}
-
-TEST_F(BinaryStreamTest, OpeningAWriterEmptiesTheFile) {
-    std::string path = dir.write("old.bin", "previous contents");
-    BinaryWriter writer(nullptr);
-    ASSERT_TRUE(writer.open(path));
-    ASSERT_TRUE(writer.close());
-    EXPECT_EQ(readFile(path), "");
-}
-
-TEST_F(BinaryStreamTest, AWriterThatCannotWriteSaysSo) {
-    BinaryWriter writer(nullptr);
-    EXPECT_FALSE(writer.open(dir.file("no/such/folder/out.bin")));
-    EXPECT_FALSE(writer.close());
-
-    ASSERT_TRUE(writer.open("/dev/full"));  // every write fails: no space left
-    writer.write(std::string(100000, 'x'));
-    EXPECT_FALSE(writer.close());
 }
 
 TEST_F(BinaryStreamTest, ReadsPastTheEndTakeNothingAndStayFailed) {
@@ -104,8 +78,7 @@ TEST_F(BinaryStreamTest, ReadsPastTheEndTakeNothingAndStayFailed) {
     EXPECT_EQ(reader.readUChar(), 0);  // would fit, but the reader has failed
     char buffer[2] = {'x', 'y'};
     reader.read(buffer, 2);
-    EXPECT_EQ(buffer[0], 0);
-    EXPECT_EQ(buffer[1], 0);
+    EXPECT_EQ(std::string(buffer, 2), std::string(2, '\0'));
 
     reader.seek(0);
     EXPECT_TRUE(reader.good());
@@ -143,23 +116,15 @@ TEST_F(BinaryStreamTest, ObjectReferencesAreIdsOfLiveObjects) {
     std::string bytes = written([&](BinaryWriter& w) {
         w.writeObject(second);
         w.writeObject(first);
-        w.write(99);
     });
-    EXPECT_EQ(bytes, i32(2) + i32(1) + i32(99));
+    EXPECT_EQ(bytes, i32(2) + i32(1));
 
     BinaryReader reader(&core);
-    reader.openBytes(bytes);
+    reader.openBytes(bytes + i32(99));
     EXPECT_EQ(reader.readObject(), second);
     EXPECT_EQ(reader.readObject(), first);
-    EXPECT_EQ(reader.readObject(), nullptr);
+    EXPECT_EQ(reader.readObject(), nullptr);  // no such object
     EXPECT_EQ(reader.readObject(), nullptr);  // past the end
-}
-
-TEST_F(BinaryStreamTest, AReaderOpensOnlyFilesThatExist) {
-    BinaryReader reader(nullptr);
-    EXPECT_FALSE(reader.open(dir.file("missing.bin")));
-    ASSERT_TRUE(reader.open(dir.write("present.bin", i32(42))));
-    EXPECT_EQ(reader.readInt(), 42);
 }
 
 }  // namespace

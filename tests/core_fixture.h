@@ -17,13 +17,9 @@ class CoreTest : public ::testing::Test {
 protected:
     // The host's object factory and frame callback; tests set what they need.
     std::function<Object*(int)> makeHostObject = [](int) { return nullptr; };
-    std::function<void(float)> onFrame;
+    std::function<void(float)> onFrame = [](float) {};
     Core core{[this](int type) { return makeHostObject(type); },
-              [this](float elapsed) {
-                  if (onFrame) {
-                      onFrame(elapsed);
-                  }
-              }};
+              [this](float elapsed) { onFrame(elapsed); }};
     testing_support::TempDir dir;
 
     void SetUp() override {
@@ -38,6 +34,12 @@ protected:
     }
     // A plain object driven by a script of this source.
     Object* scripted(const std::string& source) { return core.createObject(0, script(source)); }
+    // The same, with its "main" started.
+    Object* started(const std::string& source) {
+        Object* object = scripted(source);
+        EXPECT_TRUE(object->startThread("main"));
+        return object;
+    }
 
     // Runs a chunk in the main state, whose globals are the state table.
     void lua(const std::string& chunk) {

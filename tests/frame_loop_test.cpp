@@ -1,6 +1,8 @@
 // The main loop driven through the fake driver: messages, the frame clock, running and quitting.
 #include <gmock/gmock.h>
 
+#include <numeric>
+
 #include "core_fixture.h"
 #include "platform/constants.h"
 #include "platform/window.h"
@@ -75,11 +77,7 @@ TEST_F(FrameLoopTest, FramesLastTheTimeSinceThePreviousFrameSmoothedAndCapped) {
         const float before = core.getTime();
         runFrames(c.milliseconds);
         EXPECT_THAT(durations, ElementsAreArray(c.durations));
-        float sum = before;
-        for (float d : c.durations) {
-            sum += d;
-        }
-        EXPECT_EQ(core.getTime(), sum);
+        EXPECT_EQ(core.getTime(), std::accumulate(c.durations.begin(), c.durations.end(), before));
     }
 }
 
@@ -92,7 +90,9 @@ TEST_F(FrameLoopTest, EachFrameUpdatesObjectsThenCallsBackThenSleepsOneMilliseco
     EXPECT_THAT(fake::sleeps(), ElementsAre(1000u, 1u, 1u));
 }
 
-TEST_F(FrameLoopTest, WhileNotRunningNothingMovesButMessagesAreStillHandled) {
+TEST_F(FrameLoopTest, WhileNotRunningNothingMovesButMessagesAreHandledAndQuitIsLogged) {
+    fake::setDataRoot(dir.path().string());
+    ASSERT_TRUE(Log::open("Game"));
     core.createObject(0, "")->pause(0.5f);
     core.setRunning(false);
     fake::setSleepHandler([](uint32_t) {
@@ -105,6 +105,8 @@ TEST_F(FrameLoopTest, WhileNotRunningNothingMovesButMessagesAreStillHandled) {
     EXPECT_TRUE(durations.empty());
     EXPECT_EQ(core.getTime(), 0.0f);
     EXPECT_EQ(core.findObject(1)->getWaitTimer(), 0.5f);
+    EXPECT_THAT(testing_support::readFile(Log::path()),
+                HasSubstr("]: Graceful shutdown detected.<br>"));
 }
 
 TEST_F(FrameLoopTest, MessagesAreHandledOneAPassAndAFrameRunsOnlyOnAnEmptyQueue) {
@@ -126,17 +128,6 @@ TEST_F(FrameLoopTest, MessagesAreHandledOneAPassAndAFrameRunsOnlyOnAnEmptyQueue)
                                         platform::WM_CLOSE, platform::WM_QUIT));
     EXPECT_EQ(durations.size(), 1u);
     EXPECT_EQ(fake::queuedMessages(), 1u);
-}
-
-TEST_F(FrameLoopTest, QuittingIsLogged) {
-    fake::setDataRoot(dir.path().string());
-    ASSERT_TRUE(Log::open("Game"));
-    queueQuit();
-    EXPECT_TRUE(core.run());
-    Log::close();
-    EXPECT_THAT(testing_support::readFile(dir.file("Game/Log.html")),
-                HasSubstr("]: Graceful shutdown detected.<br>"));
-    EXPECT_TRUE(durations.empty());
 }
 
 }  // namespace

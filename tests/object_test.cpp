@@ -25,36 +25,30 @@ TEST_F(ObjectTest, IdsCountFromOneAndAreNeitherReusedNorSpentOnFailures) {
     };
     EXPECT_EQ(core.createObject(0, "")->getId(), 1);
     EXPECT_EQ(core.createObject(5, "a.lua"), nullptr);  // the factory knows no type 5
-    Object* host = core.createObject(3, "b.lua");
-    EXPECT_EQ(host->getId(), 2);
-    EXPECT_EQ(host->getType(), 3);
-    EXPECT_EQ(host->getScript(), "b.lua");
-    EXPECT_EQ(host->getCore(), &core);
-
+    EXPECT_EQ(core.createObject(3, "b.lua")->getId(), 2);
     EXPECT_TRUE(core.deleteObject(2));
     EXPECT_EQ(destroyed, 1);
     EXPECT_FALSE(core.deleteObject(2));
-    EXPECT_EQ(core.findObject(2), nullptr);
     EXPECT_EQ(core.createObject(0, "")->getId(), 3);
-    EXPECT_EQ(core.getObjects().size(), 2u);
 }
 
 TEST_F(ObjectTest, ManyDeletionsKeepTheListInCreationOrder) {
-    for (int i = 0; i < 100; ++i) {
+    std::vector<int> kept, listed;
+    for (int id = 1; id <= 100; ++id) {
         core.createObject(0, "");
     }
     for (int id = 1; id <= 100; ++id) {
-        if (id % 3 != 0) {
+        if (id % 3 == 0) {
+            kept.push_back(id);
+        } else {
             ASSERT_TRUE(core.deleteObject(id));
         }
     }
-    std::vector<int> ids;
     for (Object* object : core.getObjects()) {
-        ids.push_back(object->getId());
+        listed.push_back(object->getId());
         EXPECT_EQ(core.findObject(object->getId()), object);
     }
-    EXPECT_EQ(ids.size(), 33u);
-    EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
+    EXPECT_EQ(listed, kept);
 }
 
 TEST_F(ObjectTest, RepeatedIdsFindTheFirstObjectInListOrder) {
@@ -62,14 +56,13 @@ TEST_F(ObjectTest, RepeatedIdsFindTheFirstObjectInListOrder) {
     for (Object*& object : objects) {
         object = core.createObject(0, "");
     }
-    core.setObjectId(objects[3], 7);
-    core.setObjectId(objects[1], 7);
-    core.setObjectId(objects[2], 7);
-    EXPECT_EQ(core.findObject(7), objects[1]);
-    EXPECT_TRUE(core.deleteObject(7));
-    EXPECT_EQ(core.findObject(7), objects[2]);
-    EXPECT_TRUE(core.deleteObject(7));
-    EXPECT_EQ(core.findObject(7), objects[3]);
+    for (int i : {3, 1, 2}) {
+        core.setObjectId(objects[i], 7);
+    }
+    for (int i : {1, 2, 3}) {
+        EXPECT_EQ(core.findObject(7), objects[i]);
+        EXPECT_TRUE(core.deleteObject(7));
+    }
     EXPECT_EQ(core.findObject(2), nullptr);  // the old ids are free
     EXPECT_EQ(core.findObject(1), objects[0]);
 }
@@ -78,15 +71,12 @@ TEST_F(ObjectTest, SettingAKeyReplacesWhateverItHeld) {
     Object* object = core.createObject(0, "");
     object->setNumber("k", 3);
     object->setString("k", "three");
-    ASSERT_NE(object->getKey("k"), nullptr);
-    EXPECT_EQ(object->getKey("k")->type, KeyType::STRING);
     EXPECT_EQ(object->getString("k"), "three");
+    // Asking for another type than the key holds gives the zero value, not garbage.
+    EXPECT_EQ(object->getNumber("k"), 0.0);
     object->setBool("k", true);
     EXPECT_TRUE(object->getBool("k"));
     EXPECT_EQ(object->getKey("missing"), nullptr);
-
-    // Asking for another type than the key holds gives the zero value, not garbage.
-    EXPECT_EQ(object->getNumber("k"), 0.0);
     EXPECT_EQ(object->getString("missing"), "");
 }
 
@@ -96,12 +86,11 @@ TEST_F(ObjectTest, ObjectsReferToEachOtherByTruncatedId) {
     Object* c = core.createObject(0, "");
     a->setObject("friend", c);
     EXPECT_EQ(a->getObject("friend"), c);
-    a->setNumber("friend", 3.9);
-    EXPECT_EQ(a->getObject("friend"), c);
-    a->setNumber("friend", -0.5);  // id 0 is never given
-    EXPECT_EQ(a->getObject("friend"), nullptr);
-    a->setNumber("friend", 1e300);
-    EXPECT_EQ(a->getObject("friend"), nullptr);
+    // Id 0 is never given; 1e300 is beyond any id.
+    for (double id : {3.9, -0.5, 1e300}) {
+        a->setNumber("friend", id);
+        EXPECT_EQ(a->getObject("friend"), id == 3.9 ? c : nullptr) << id;
+    }
     EXPECT_EQ(a->getObject("nobody"), nullptr);
 }
 

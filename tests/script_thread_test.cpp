@@ -8,14 +8,13 @@
 
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
-using ::testing::StartsWith;
 
 namespace {
 
 using ScriptThreadTest = CoreTest;
 
 TEST_F(ScriptThreadTest, TopLevelGlobalsArePrivateAndLaterOnesShared) {
-    const std::string source = R"(
+    const std::string path = script(R"(
         counter = (counter or 0) + 1     -- another thread's private counter is never seen
         top = "private"
         function main(id)
@@ -24,17 +23,13 @@ TEST_F(ScriptThreadTest, TopLevelGlobalsArePrivateAndLaterOnesShared) {
             shared = (shared or 0) + 1   -- new: lands in the state table
             setKey(id, "reads", fromHost .. type(string.format))
         end
-    )";
+    )");
     lua("fromHost = 'host:'");
-    const std::string path = script(source);
-    Object* first = core.createObject(0, path);
-    Object* second = core.createObject(0, path);
-    ASSERT_TRUE(first->startThread("main"));
-    ASSERT_TRUE(second->startThread("main"));
-
-    EXPECT_EQ(first->getNumber("counter"), 1);
-    EXPECT_EQ(second->getNumber("counter"), 1);
-    EXPECT_EQ(second->getString("reads"), "host:function");
+    for (int id = 1; id <= 2; ++id) {  // two objects on one script file
+        ASSERT_TRUE(core.createObject(0, path)->startThread("main"));
+        EXPECT_EQ(core.findObject(id)->getNumber("counter"), 1);
+        EXPECT_EQ(core.findObject(id)->getString("reads"), "host:function");
+    }
     EXPECT_EQ(eval("shared"), "2");
     EXPECT_EQ(eval("top"), "nil");
     EXPECT_EQ(eval("counter"), "nil");
@@ -55,8 +50,7 @@ TEST_F(ScriptThreadTest, EntryFunctionOutcomes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.source);
         core.resetScripting();
-        Object* object = scripted(c.source);
-        EXPECT_EQ(object->startThread("main"), c.started);
+        EXPECT_EQ(scripted(c.source)->startThread("main"), c.started);
         EXPECT_EQ(core.threadCount(), c.threadsLeft);
         EXPECT_EQ(eval("state.ran"), "true");  // the file ran once either way
         EXPECT_EQ(lua_gettop(core.getLuaState()), 0);
@@ -77,29 +71,27 @@ TEST_F(ScriptThreadTest, EntryFunctionGetsTheIdThenThePushedArguments) {
 
 TEST_F(ScriptThreadTest, ScriptErrorsNameFileAndLineAndCarryTheTraceback) {
     struct Case {
-        std::string source;
+        const char* source;   // null: the file is missing
         std::string message;  // a pattern; FILE stands for the script's path
-        int frames;           // run before the error shows
+        int frames = 0;       // run before the error shows
     };
+    const std::string trace = "\nstack traceback:\n\t";
     const Case cases[] = {
-        {"function main(", "FILE:1: .* expected near '<eof>'", 0},
+        {nullptr, "cannot open FILE"},
+        {"function main(", "FILE:1: .* expected near '<eof>'"},
         {"error('at load')",
-         "FILE:1: at load\nstack traceback:\n\t\\[C\\]: in function 'error'\n\tFILE:1: in main "
-         "chunk",
-         0},
+         "FILE:1: at load" + trace + "\\[C\\]: in function 'error'\n\tFILE:1: in main chunk"},
         {"function main(id)\n local t = nil\n t.x = 1\nend",
-         "FILE:3: attempt to index local 't' \\(a nil value\\)\nstack traceback:\n\tFILE:3: in "
-         "function <FILE:1>",
-         0},
+         "FILE:3: attempt to index local 't' \\(a nil value\\)" + trace +
+             "FILE:3: in function <FILE:1>"},
         {"function main(id)\n wait(pause(id, 0.01))\n error('late')\nend",
-         "FILE:3: late\nstack traceback:\n\t\\[C\\]: in function 'error'\n\tFILE:3: in function "
-         "<FILE:1>",
+         "FILE:3: late" + trace + "\\[C\\]: in function 'error'\n\tFILE:3: in function <FILE:1>",
          1},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.source);
+        SCOPED_TRACE(c.message);
         core.resetScripting();
-        Object* object = scripted(c.source);
+        Object* object = c.source ? scripted(c.source) : core.createObject(0, dir.file("no.lua"));
         std::string pattern = c.message;
         for (size_t at; (at = pattern.find("FILE")) != std::string::npos;) {
             pattern.replace(at, 4, object->getScript());
@@ -114,18 +106,9 @@ TEST_F(ScriptThreadTest, ScriptErrorsNameFileAndLineAndCarryTheTraceback) {
     }
 }
 
-TEST_F(ScriptThreadTest, AMissingScriptFileIsAFatalErrorNamingIt) {
-    Object* object = core.createObject(0, dir.file("missing.lua"));
-    EXPECT_THAT(fatalError([&] { object->startThread("main"); }),
-                StartsWith("cannot open " + dir.file("missing.lua")));
-    EXPECT_EQ(core.threadCount(), 0u);
-}
-
 TEST_F(ScriptThreadTest, WaitingWhereTheThreadCannotYieldRecordsNoWaiter) {
     core.createObject(0, "");
-    Object* object = scripted(R"(
-        wait(pause(1, 1))   -- the file runs inside a protected call
-    )");
+    Object* object = scripted("wait(pause(1, 1))  -- the file runs inside a protected call");
     EXPECT_THAT(fatalError([&] { object->startThread("main"); }),
                 HasSubstr("attempt to yield across metamethod/C-call boundary"));
     ASSERT_NE(core.findLock(core.findObject(1), 0), nullptr);
@@ -133,13 +116,12 @@ TEST_F(ScriptThreadTest, WaitingWhereTheThreadCannotYieldRecordsNoWaiter) {
 }
 
 TEST_F(ScriptThreadTest, AScriptsOwnCoroutineCanWaitAndIsKeptAliveMeanwhile) {
-    Object* object = scripted(R"(
+    started(R"(
         function main(id)
             local inner = coroutine.create(function() wait(pause(id, 0.01)) state.inner = true end)
             state.yielded = coroutine.resume(inner)
         end
     )");
-    EXPECT_TRUE(object->startThread("main"));
     EXPECT_EQ(eval("state.yielded"), "true");
     lua("collectgarbage()");  // nothing but the lock refers to the inner coroutine now
     frames(1);
@@ -154,21 +136,19 @@ TEST_F(ScriptThreadTest, HostExceptionsInsideScriptFunctionsReachTheHostAfterLua
         Log::error("unknown object type");
     };
     // Even a script that catches the Lua error cannot swallow the host's exception.
-    Object* catching = scripted("function main() pcall(newObject, 9, '') state.after = true end");
+    Object* catching = scripted("function main() pcall(newObject, 9) state.after = true end");
     EXPECT_THROW(catching->startThread("main"), std::runtime_error);
     EXPECT_EQ(eval("state.after"), "true");
 
-    Object* failing = scripted("function main() newObject(8, '') end");
-    size_t boxes = fake::shownBoxes().size();
-    EXPECT_THROW(failing->startThread("main"), int);
-    ASSERT_EQ(fake::shownBoxes().size(), boxes + 1);  // the host's box, not a second one
-    EXPECT_EQ(fake::shownBoxes().back().text, "unknown object type");
+    // The host's own fatal error shows its box, not a second one.
+    EXPECT_EQ(
+        fatalError([&] { scripted("function main() newObject(8) end")->startThread("main"); }),
+        "unknown object type");
     EXPECT_EQ(core.threadCount(), 0u);
 }
 
 TEST_F(ScriptThreadTest, AScriptThatDeletesItsObjectWhileItsFileRunsStillStarts) {
-    Object* object = scripted("deleteObject(1) function main(id) state.id = id end");
-    EXPECT_TRUE(object->startThread("main"));
+    started("deleteObject(1) function main(id) state.id = id end");
     EXPECT_EQ(eval("state.id"), "1");
     EXPECT_EQ(core.findObject(1), nullptr);
 }

@@ -1,17 +1,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "core/lock.h"
 #include "core_fixture.h"
 #include "persist/binary_reader.h"
 #include "persist/binary_writer.h"
-#include "persist/state_file_scan.h"
 #include "state_bytes.h"
 
 using namespace state_bytes;
+using ::testing::EndsWith;
 using testing_support::readFile;
 
 namespace {
@@ -38,18 +37,6 @@ protected:
         return readFile(path);
     }
     bool load(const std::string& bytes) { return core.loadState(dir.write("load.bin", bytes)); }
-
-    // A file's contents in a comparable form: globals sorted, since their order is not fixed.
-    static StateFileContents contentsOf(const std::string& bytes) {
-        BinaryReader reader(nullptr);
-        reader.openBytes(bytes);
-        StateFileContents contents;
-        std::string unsupported;
-        EXPECT_EQ(scanStateFile(reader, {}, contents, unsupported), "");
-        std::sort(contents.globals.begin(), contents.globals.end(),
-                  [](const StoredGlobal& a, const StoredGlobal& b) { return a.name < b.name; });
-        return contents;
-    }
 };
 
 TEST_F(StateFileTest, SavesTheExactBytesOfTheFormat) {
@@ -66,71 +53,49 @@ TEST_F(StateFileTest, SavesTheExactBytesOfTheFormat) {
 }
 
 TEST_F(StateFileTest, ARoundTripRestoresVariablesObjectsIdsKeysAndTheCounter) {
-    const std::string file = u8(1) + str("name") + i32(4) + str("Ada") +    //
-                             u8(1) + str("lives") + i32(3) + f64(3.5) +     //
-                             u8(1) + str("won") + i32(1) + u8(0) + u8(0) +  //
-                             i32(2) +                                       //
-                             i32(0) + str("missing/script.lua") + i32(4) +  //
-                             i32(0) + str("") + i32(9) +                    //
-                             f32(1.5f) + i32(4) +                           //
-                             str("a") + i32(3) + u8(1) +                    //
-                             str("b") + i32(9) +                            // unknown tag: skipped
-                             str("c") + i32(2) + str("text") +              //
-                             str("d") + i32(1) + f64(-2.0) +                //
-                             f32(0.0f) + i32(0) +                           //
-                             i32(12);
-    ASSERT_TRUE(load(file));
-
+    const std::string globals = u8(1) + str("name") + i32(4) + str("Ada") +  //
+                                u8(1) + str("lives") + i32(3) + f64(3.5) +   //
+                                u8(1) + str("won") + i32(1) + u8(0) + u8(0);
+    const std::string objects = i32(2) +                                       //
+                                i32(0) + str("missing/script.lua") + i32(4) +  //
+                                i32(0) + str("") + i32(9) +                    //
+                                f32(1.5f);                      // the first key block's pause timer
+    const std::string keys = str("a") + i32(3) + u8(1) +        //
+                             str("c") + i32(2) + str("text") +  //
+                             str("d") + i32(1) + f64(-2.0) +    //
+                             f32(0.0f) + i32(0);
+    ASSERT_TRUE(load(globals + objects + i32(4) + str("b") + i32(9) + keys + i32(12)));
     EXPECT_EQ(eval("name .. lives .. tostring(won)"), "Ada3.5false");
-    std::vector<Object*> objects = core.getObjects();
-    ASSERT_EQ(objects.size(), 2u);
-    EXPECT_EQ(objects[0]->getId(), 4);
-    EXPECT_EQ(objects[0]->getScript(), "missing/script.lua");
-    EXPECT_EQ(objects[0]->getWaitTimer(), 1.5f);
-    EXPECT_TRUE(objects[0]->getBool("a"));
-    EXPECT_EQ(objects[0]->getKey("b"), nullptr);
-    EXPECT_EQ(objects[0]->getString("c"), "text");
-    EXPECT_EQ(objects[0]->getNumber("d"), -2.0);
-    EXPECT_EQ(core.findObject(9), objects[1]);
-    EXPECT_EQ(core.createObject(0, "")->getId(), 12);
+    EXPECT_EQ(core.findObject(4)->getScript(), "missing/script.lua");
+    EXPECT_EQ(core.findObject(9), core.getObjects()[1]);
 
-    core.deleteObject(12);
-    EXPECT_EQ(core.threadCount(), 0u);
-    std::string again = saved();
-    StateFileContents before = contentsOf(file), after = contentsOf(again);
-    ASSERT_EQ(after.globals.size(), before.globals.size());
-    for (size_t i = 0; i < before.globals.size(); ++i) {
-        EXPECT_EQ(after.globals[i].name, before.globals[i].name);
-        EXPECT_EQ(after.globals[i].luaType, before.globals[i].luaType);
+    // Saved, loaded and saved again: the same sections, less the key "b" of an unknown tag.
+    for (int round = 0; round < 2; ++round) {
+        const std::string again = saved();
+        EXPECT_EQ(again.size(), globals.size() + objects.size() + 4 + keys.size() + 4);
+        EXPECT_THAT(again, EndsWith(objects + i32(3) + keys + i32(12)));
+        ASSERT_TRUE(load(again));
     }
-    EXPECT_EQ(again.substr(again.size() - 4), i32(13));
-    EXPECT_EQ(after.objects.size(), 2u);
-    EXPECT_EQ(after.objects[0].keys.size(), 3u);  // the unknown tag was not kept
+    EXPECT_EQ(core.createObject(0, "")->getId(), 12);
+    EXPECT_EQ(core.threadCount(), 0u);
 }
 
 TEST_F(StateFileTest, NumberKeysAreSavedUnderTheirStringFormWithoutDerailingTheWalk) {
     lua("for i = 1, 50 do state[i] = i * 2 end state[2.5] = 'x' named = 1");
     ASSERT_TRUE(load(saved()));
     EXPECT_EQ(eval("state['50'] .. state['2.5'] .. named"), "100x1");
-    EXPECT_EQ(contentsOf(saved()).globals.size(), 52u);
+    lua("for i = 1, 50 do assert(state[tostring(i)] == i * 2) end");
 }
 
 TEST_F(StateFileTest, AValueOrKeyThatCannotBeStoredEndsInAnErrorAndKeepsTheOldFile) {
     std::string path = dir.write("state.bin", "the previous save");
-    struct Case {
-        const char* chunk;
-        const char* message;
-    };
-    const Case cases[] = {
-        {"f = function() end", "Global variable 'f' type not supported."},
-        {"t = {}", "Global variable 't' type not supported."},
-        {"state[true] = 1", "Global variable 'true' type not supported."},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.chunk);
+    for (auto [chunk, name] :
+         {std::pair{"f = function() end", "f"}, {"t = {}", "t"}, {"state[true] = 1", "true"}}) {
+        SCOPED_TRACE(chunk);
         core.resetScripting();
-        lua(c.chunk);
-        EXPECT_EQ(fatalError([&] { core.saveState(path); }), c.message);
+        lua(chunk);
+        EXPECT_EQ(fatalError([&] { core.saveState(path); }),
+                  "Global variable '" + std::string(name) + "' type not supported.");
         EXPECT_EQ(readFile(path), "the previous save");
         EXPECT_FALSE(std::filesystem::exists(path + ".saving"));
     }
@@ -154,7 +119,7 @@ TEST_F(StateFileTest, ASaveThatCannotCompleteReturnsFalseAndKeepsTheOldFile) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("folder.saving")));
 }
 
-TEST_F(StateFileTest, EveryTruncatedFileIsRefusedAndTheRunningStateGoesOn) {
+TEST_F(StateFileTest, EveryDamagedFileIsRefusedAndTheRunningStateGoesOn) {
     lua("score = 7 title = 'level one' done = false");
     for (int i = 0; i < 3; ++i) {
         Object* object = core.createObject(0, "");
@@ -163,32 +128,28 @@ TEST_F(StateFileTest, EveryTruncatedFileIsRefusedAndTheRunningStateGoesOn) {
         object->setBool("b", true);
     }
     const std::string file = saved();
-
-    Object* waiter = scripted("function main(id) wait(pause(id, 0.1)) done = true end");
-    ASSERT_TRUE(waiter->startThread("main"));
+    std::vector<std::string> damaged = {
+        file + "extra",
+        u8(1) + i32(2000000000) + std::string(45, 'x'),  // lengths and counts beyond the file
+        u8(0) + i32(2000000000) + std::string(45, 'x'),
+        u8(0) + i32(1) + i32(0) + str("") + i32(1) + f32(0) + i32(1000000000) + i32(1),
+    };
     for (size_t length = 0; length < file.size(); ++length) {
-        SCOPED_TRACE(length);
-        ASSERT_FALSE(load(file.substr(0, length)));
+        damaged.push_back(file.substr(0, length));
+    }
+
+    Object* waiter = started("function main(id) wait(pause(id, 0.1)) done = true end");
+    for (const std::string& bytes : damaged) {
+        SCOPED_TRACE(bytes.size());
+        ASSERT_FALSE(load(bytes));
         ASSERT_EQ(core.getObjects().size(), 4u);
         ASSERT_EQ(core.threadCount(), 1u);
         ASSERT_NE(core.findLock(waiter, 0), nullptr);
         ASSERT_EQ(eval("score .. title"), "7level one");
     }
     EXPECT_FALSE(core.loadState(dir.file("missing.bin")));
-    EXPECT_FALSE(load(file + "extra"));
     frames(10);
     EXPECT_EQ(eval("done"), "true");
-}
-
-TEST_F(StateFileTest, LengthsAndCountsBeyondTheFileAreRefusedAtOnce) {
-    const std::string cases[] = {
-        u8(1) + i32(2000000000) + std::string(45, 'x'),
-        u8(0) + i32(2000000000) + std::string(45, 'x'),
-        u8(0) + i32(1) + i32(0) + str("") + i32(1) + f32(0) + i32(1000000000) + i32(1),
-    };
-    for (const std::string& bytes : cases) {
-        EXPECT_FALSE(load(bytes));
-    }
 }
 
 TEST_F(StateFileTest, AnUnknownVariableTypeInAFileEndsInAnErrorBeforeAnythingIsLost) {
@@ -202,14 +163,10 @@ TEST_F(StateFileTest, AnUnknownVariableTypeInAFileEndsInAnErrorBeforeAnythingIsL
 
 TEST_F(StateFileTest, HostTypesRoundTripThroughTheirOwnSaveAndLoad) {
     makeHostObject = [](int type) { return type == 7 ? new Counter : nullptr; };
-    auto* counter = static_cast<Counter*>(core.createObject(7, "counter.lua"));
-    counter->count = 41;
-    counter->setNumber("x", 1);
+    static_cast<Counter*>(core.createObject(7, "counter.lua"))->count = 41;
     core.createObject(0, "")->setString("after", "yes");
     const std::string file = saved();
-
     ASSERT_TRUE(load(file));
-    ASSERT_EQ(core.getObjects().size(), 2u);
     EXPECT_EQ(static_cast<Counter*>(core.findObject(1))->count, 41);
     EXPECT_EQ(core.findObject(2)->getString("after"), "yes");
 
