@@ -82,8 +82,7 @@ TEST_F(FrameLoopTest, FramesLastTheTimeSinceThePreviousFrameSmoothedAndCapped) {
 }
 
 TEST_F(FrameLoopTest, EachFrameUpdatesObjectsThenCallsBackThenSleepsOneMillisecond) {
-    Object* object = scripted("function main(id) wait(pause(id, 0.001)) state.woke = true end");
-    ASSERT_TRUE(object->startThread("main"));
+    started("function main(id) wait(pause(id, 0.001)) state.woke = true end");
     onFrame = [this](float) { durations.push_back(eval("state.woke") == "true"); };
     runFrames({5, 5});
     EXPECT_THAT(durations, ElementsAre(1.0f, 1.0f));

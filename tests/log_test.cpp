@@ -118,7 +118,6 @@ TEST_F(LogTest, WithoutAnOpenLogEntriesLeaveNoFileButBoxesStillShow) {
     Log::warning("shown, not logged");
     EXPECT_THROW(Log::error("fatal all the same"), int);
     EXPECT_EQ(fake::shownBoxes().size(), 2u);
-
     fake::setDataRoot("");  // no data folder: the open fails
     EXPECT_FALSE(Log::open("Game"));
     Log::info("dropped");
@@ -126,11 +125,9 @@ TEST_F(LogTest, WithoutAnOpenLogEntriesLeaveNoFileButBoxesStillShow) {
 }
 
 TEST_F(LogTest, AFailedOpenReportsFalseAndLaterEntriesTryTheFileAgain) {
-    // Log.html is a directory, so the file cannot be opened.
-    std::filesystem::create_directories(root.path() / "Game" / "Log.html");
+    std::filesystem::create_directories(root.path() / "Game" / "Log.html");  // not a file
     EXPECT_FALSE(Log::open("Game"));
     Log::info("dropped quietly");
-
     std::filesystem::remove(root.path() / "Game" / "Log.html");
     Log::info("arrives without a header");
     EXPECT_THAT(readFile(logFile()), ::testing::StartsWith("<font face='webdings'"));

@@ -67,19 +67,6 @@ TEST_F(ObjectTest, RepeatedIdsFindTheFirstObjectInListOrder) {
     EXPECT_EQ(core.findObject(1), objects[0]);
 }
 
-TEST_F(ObjectTest, SettingAKeyReplacesWhateverItHeld) {
-    Object* object = core.createObject(0, "");
-    object->setNumber("k", 3);
-    object->setString("k", "three");
-    EXPECT_EQ(object->getString("k"), "three");
-    // Asking for another type than the key holds gives the zero value, not garbage.
-    EXPECT_EQ(object->getNumber("k"), 0.0);
-    object->setBool("k", true);
-    EXPECT_TRUE(object->getBool("k"));
-    EXPECT_EQ(object->getKey("missing"), nullptr);
-    EXPECT_EQ(object->getString("missing"), "");
-}
-
 TEST_F(ObjectTest, ObjectsReferToEachOtherByTruncatedId) {
     Object* a = core.createObject(0, "");
     core.createObject(0, "");
@@ -110,7 +97,6 @@ TEST_F(ObjectTest, ResetDiscardsObjectsAndScriptsButKeepsTimeAndRegisteredFuncti
     EXPECT_EQ(core.createObject(0, "")->getId(), 1);
     EXPECT_EQ(core.getTime(), 1.5f);
     EXPECT_EQ(eval("answer()"), "7");
-    EXPECT_EQ(eval("shared"), "nil");
     EXPECT_EQ(eval("next(state)"), "nil");
 }
 

@@ -24,6 +24,7 @@ TEST_F(ScriptFunctionTest, KeysKeepTheirTypeAndNumbersNameObjectsAndKeysAsText) 
     }
     lua("setKey(2, 'k', nil) setKey(2, 'k', {}) setKey(2, 'k', print)");
     EXPECT_EQ(eval("getKey(2, 'k')"), "abc");  // unsupported values changed nothing
+    EXPECT_EQ(second->getNumber("k"), 0.0);    // another type than it holds: the zero value
     EXPECT_EQ(eval("select('#', getKey(2, 'none'))"), "0");
 
     lua("setKey(2.9, 5, 'five')");  // object 2, key "5"
