@@ -51,22 +51,6 @@ TEST_F(ObjectTest, ManyDeletionsKeepTheListInCreationOrder) {
     EXPECT_EQ(listed, kept);
 }
 
-TEST_F(ObjectTest, RepeatedIdsFindTheFirstObjectInListOrder) {
-    Object* objects[4];
-    for (Object*& object : objects) {
-        object = core.createObject(0, "");
-    }
-    for (int i : {3, 1, 2}) {
-        core.setObjectId(objects[i], 7);
-    }
-    for (int i : {1, 2, 3}) {
-        EXPECT_EQ(core.findObject(7), objects[i]);
-        EXPECT_TRUE(core.deleteObject(7));
-    }
-    EXPECT_EQ(core.findObject(2), nullptr);  // the old ids are free
-    EXPECT_EQ(core.findObject(1), objects[0]);
-}
-
 TEST_F(ObjectTest, ObjectsReferToEachOtherByTruncatedId) {
     Object* a = core.createObject(0, "");
     core.createObject(0, "");

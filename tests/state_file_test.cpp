@@ -68,6 +68,7 @@ TEST_F(StateFileTest, ARoundTripRestoresVariablesObjectsIdsKeysAndTheCounter) {
     EXPECT_EQ(eval("name .. lives .. tostring(won)"), "Ada3.5false");
     EXPECT_EQ(core.findObject(4)->getScript(), "missing/script.lua");
     EXPECT_EQ(core.findObject(9), core.getObjects()[1]);
+    EXPECT_EQ(core.findObject(1), nullptr);  // the ids the objects had before theirs are free
 
     // Saved, loaded and saved again: the same sections, less the key "b" of an unknown tag.
     for (int round = 0; round < 2; ++round) {
@@ -78,6 +79,18 @@ TEST_F(StateFileTest, ARoundTripRestoresVariablesObjectsIdsKeysAndTheCounter) {
     }
     EXPECT_EQ(core.createObject(0, "")->getId(), 12);
     EXPECT_EQ(core.threadCount(), 0u);
+}
+
+TEST_F(StateFileTest, ObjectsOfOneIdAreFoundInFileOrder) {
+    const std::string header = i32(0) + str("") + i32(7);
+    const std::string keyBlock = f32(0.0f) + i32(0);
+    ASSERT_TRUE(
+        load(u8(0) + i32(3) + header + header + header + keyBlock + keyBlock + keyBlock + i32(8)));
+    for (Object* object : core.getObjects()) {
+        EXPECT_EQ(core.findObject(7), object);
+        EXPECT_TRUE(core.deleteObject(7));
+    }
+    EXPECT_EQ(core.findObject(7), nullptr);
 }
 
 TEST_F(StateFileTest, NumberKeysAreSavedUnderTheirStringFormWithoutDerailingTheWalk) {
