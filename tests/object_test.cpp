@@ -1,4 +1,4 @@
-// Objects and their keys, and what a reset keeps and discards.
+// Objects, their ids and keys, and what a reset keeps and discards.
 #include <gmock/gmock.h>
 
 #include "core_fixture.h"
@@ -18,18 +18,20 @@ int answerSeven(lua_State* L) {
 
 using ObjectTest = CoreTest;
 
-TEST_F(ObjectTest, IdsCountFromOneAndAreNeitherReusedNorSpentOnFailures) {
+TEST_F(ObjectTest, ObjectsComeAndGoByNumberAndIdsAreNeitherReusedNorSpentOnFailures) {
     int destroyed = 0;
     makeHostObject = [&](int type) -> Object* {
         return type == 3 ? new HostObject(&destroyed) : nullptr;
     };
-    EXPECT_EQ(core.createObject(0, "")->getId(), 1);
-    EXPECT_EQ(core.createObject(5, "a.lua"), nullptr);  // the factory knows no type 5
-    EXPECT_EQ(core.createObject(3, "b.lua")->getId(), 2);
-    EXPECT_TRUE(core.deleteObject(2));
+    lua("state.a, state.b, state.c = newObject(0, 'a.lua'), newObject(4, 'b.lua'), newObject(3, "
+        "{})");
+    EXPECT_EQ(eval("state.a .. state.b .. state.c"), "102");  // the factory knows no type 4
+    EXPECT_EQ(core.findObject(1)->getScript(), "a.lua");
+    EXPECT_EQ(core.findObject(2)->getScript(), "");  // a path that is not a string: no script
+    EXPECT_EQ(eval("deleteObject(2)"), "true");
     EXPECT_EQ(destroyed, 1);
-    EXPECT_FALSE(core.deleteObject(2));
-    EXPECT_EQ(core.createObject(0, "")->getId(), 3);
+    EXPECT_EQ(eval("deleteObject(2)"), "false");
+    EXPECT_EQ(eval("newObject(0)"), "3");
 }
 
 TEST_F(ObjectTest, ManyDeletionsKeepTheListInCreationOrder) {

@@ -34,16 +34,6 @@ TEST_F(ScriptFunctionTest, KeysKeepTheirTypeAndNumbersNameObjectsAndKeysAsText) 
     EXPECT_THAT(eval("state.err"), HasSubstr("getKey: no object with id 0"));
 }
 
-TEST_F(ScriptFunctionTest, ObjectsComeAndGoByNumber) {
-    lua("state.a, state.b, state.c = newObject(0, 'a.lua'), newObject(0), newObject(0, {})");
-    EXPECT_EQ(eval("state.a .. state.b .. state.c"), "123");
-    EXPECT_EQ(core.findObject(1)->getScript(), "a.lua");
-    EXPECT_EQ(core.findObject(3)->getScript(), "");  // a path that is not a string: no script
-    EXPECT_EQ(eval("newObject(4, 'x.lua')"), "0");   // the factory knows no type 4
-    EXPECT_EQ(eval("deleteObject(2)"), "true");
-    EXPECT_EQ(eval("deleteObject(2)"), "false");
-}
-
 TEST_F(ScriptFunctionTest, MisuseRaisesAClearLuaError) {
     core.createObject(0, "");
     struct Case {

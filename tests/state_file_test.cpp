@@ -78,7 +78,6 @@ TEST_F(StateFileTest, ARoundTripRestoresVariablesObjectsIdsKeysAndTheCounter) {
         ASSERT_TRUE(load(again));
     }
     EXPECT_EQ(core.createObject(0, "")->getId(), 12);
-    EXPECT_EQ(core.threadCount(), 0u);
 }
 
 TEST_F(StateFileTest, ObjectsOfOneIdAreFoundInFileOrder) {
@@ -96,8 +95,8 @@ TEST_F(StateFileTest, ObjectsOfOneIdAreFoundInFileOrder) {
 TEST_F(StateFileTest, NumberKeysAreSavedUnderTheirStringFormWithoutDerailingTheWalk) {
     lua("for i = 1, 50 do state[i] = i * 2 end state[2.5] = 'x' named = 1");
     ASSERT_TRUE(load(saved()));
-    EXPECT_EQ(eval("state['50'] .. state['2.5'] .. named"), "100x1");
-    lua("for i = 1, 50 do assert(state[tostring(i)] == i * 2) end");
+    lua("for i = 1, 50 do assert(state[tostring(i)] == i * 2) end "
+        "assert(state['2.5'] == 'x' and named == 1)");
 }
 
 TEST_F(StateFileTest, AValueOrKeyThatCannotBeStoredEndsInAnErrorAndKeepsTheOldFile) {
