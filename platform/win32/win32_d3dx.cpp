@@ -90,14 +90,31 @@ void releaseSprite(Sprite* sprite) {
 }
 
 HRESULT spriteBegin(Sprite* sprite, uint32_t flags) {
-    return sprite != nullptr ? win32::native(sprite)->Begin(flags) : D3DERR_INVALIDCALL;
+    if (sprite == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT result = win32::native(sprite)->Begin(flags);
+    // The batch filters textures linearly, which smears pixel art across its neighbouring
+    // texels; each pixel takes its nearest texel instead, as on every other driver. States set
+    // after Begin hold until End.
+    IDirect3DDevice9* device = nullptr;
+    if (SUCCEEDED(result) && SUCCEEDED(win32::native(sprite)->GetDevice(&device))) {
+        device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+        device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+        device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+        device->Release();
+    }
+    return result;
 }
 
 HRESULT spriteSetTransform(Sprite* sprite, const Matrix& transform) {
     if (sprite == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    const D3DXMATRIX native(&transform.m[0][0]);
+    D3DXMATRIX native(&transform.m[0][0]);
+    // Direct3D 9 puts pixel centres on whole coordinates, half a texel from the texel centres:
+    // moving everything up and left by half a pixel makes each pixel sample the middle of its
+    // texel, so an image lands texel for texel instead of blurred across its neighbours.
     return win32::native(sprite)->SetTransform(&native);
 }
 

@@ -20,20 +20,33 @@ x11_start() {
   XVFB_DISPLAY=":$number"
 }
 
-# The first shown window named exactly `name` on $DISPLAY; nothing when there is none.
+# The first shown window named exactly `name` on $DISPLAY; nothing when there is none. (Read
+# from xwininfo: xdotool misses names stored as UTF-8, as SDL stores them.)
 x11_find() {
-  xdotool search --onlyvisible --name "^${1}\$" 2>/dev/null | head -n 1 || true
+  local id
+  for id in $(xwininfo -root -tree 2>/dev/null |
+    awk -v quoted="\"$1\":" 'index($0, quoted) { print $1 }'); do
+    if xwininfo -id "$id" 2>/dev/null | grep -q IsViewable; then
+      echo "$id"
+      return 0
+    fi
+  done
 }
 
-# Waits up to `seconds` for the shown window named `name` and prints its id. Meanwhile every
-# box named `dismiss` that comes up is answered with Return (its default button).
+# Waits up to `seconds` for the shown window named `name` and prints its id; gives up early
+# when the process `pid` has ended. Meanwhile every box named `dismiss` that comes up is
+# answered with Return (its default button).
 x11_wait_window() {
-  local name=$1 seconds=$2 dismiss=${3:-} id box deadline=$((SECONDS + $2))
+  local name=$1 seconds=$2 pid=$3 dismiss=${4:-} id box deadline=$((SECONDS + $2))
   while ((SECONDS < deadline)); do
     id=$(x11_find "$name")
     if [[ -n $id ]]; then
       echo "$id"
       return 0
+    fi
+    if ! kill -0 "$pid" 2>/dev/null; then
+      echo "the program ended before its window '$name' showed" >&2
+      return 1
     fi
     if [[ -n $dismiss ]]; then
       box=$(x11_find "$dismiss")
@@ -45,17 +58,6 @@ x11_wait_window() {
     sleep 0.2
   done
   echo "no window named '$name' after ${seconds}s" >&2
-  return 1
-}
-
-# Waits up to `seconds` for the window `id` to be gone.
-x11_wait_gone() {
-  local id=$1 deadline=$((SECONDS + $2))
-  while ((SECONDS < deadline)); do
-    xwininfo -id "$id" >/dev/null 2>&1 || return 0
-    sleep 0.2
-  done
-  echo "window $id still there after $2s" >&2
   return 1
 }
 
@@ -74,7 +76,8 @@ x11_client_window() {
 x11_press() {
   local id=$1 key
   shift
-  xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+  xdotool windowfocus "$id"
+  sleep 0.1
   for key in "$@"; do
     xdotool keydown "$key"
     sleep 0.15

@@ -70,8 +70,15 @@ protected:
         ASSERT_EQ(platform::d3dxCreateSprite(device, sprite), D3D_OK);
     }
 
-    // An opaque white square texture of `size` texels, made through the real device.
-    platform::DeviceTexture* whiteTexture(uint32_t size) {
+    // An opaque square texture of `size` texels, made through the real device: white, or
+    // with a colour of its own for every texel (patterned).
+    platform::DeviceTexture* whiteTexture(uint32_t size) { return makeTexture(size, false); }
+    platform::DeviceTexture* patternTexture(uint32_t size) { return makeTexture(size, true); }
+    static uint32_t patternTexel(uint32_t x, uint32_t y) {
+        return 0xFF000000u | ((x * 7) & 0xFF) << 16 | ((y * 7) & 0xFF) << 8 | ((x ^ y) & 1) * 0xFF;
+    }
+
+    platform::DeviceTexture* makeTexture(uint32_t size, bool patterned) {
         IDirect3DTexture9* texture = nullptr;
         EXPECT_EQ(win32::native(device)->CreateTexture(size, size, 1, 0, D3DFMT_A8R8G8B8,
                                                        D3DPOOL_MANAGED, &texture, nullptr),
@@ -81,7 +88,9 @@ protected:
         for (uint32_t y = 0; y < size; ++y) {
             auto* row = reinterpret_cast<uint32_t*>(static_cast<char*>(locked.pBits) +
                                                     y * static_cast<uint32_t>(locked.Pitch));
-            std::fill(row, row + size, 0xFFFFFFFFu);
+            for (uint32_t x = 0; x < size; ++x) {
+                row[x] = patterned ? patternTexel(x, y) : 0xFFFFFFFFu;
+            }
         }
         texture->UnlockRect(0);
         textures.push_back(win32::handle(texture));
@@ -246,6 +255,32 @@ TEST_F(Win32Direct3DTest, SpritesCoverExactlyTheRectangleTheTransformGives) {
         EXPECT_EQ(box.right, c.expected.right) << c.name;
         EXPECT_EQ(box.bottom, c.expected.bottom) << c.name;
     }
+}
+
+// Pixel art stays sharp: every texel lands whole on its pixel, at the image's own size, at
+// twice its width, and turned a quarter about its middle (a texel at (u, v) then lands on
+// (31 - v, u) of the square).
+TEST_F(Win32Direct3DTest, TexelsLandWholeOnTheirPixels) {
+    createDevice();
+    platform::DeviceTexture* pattern = patternTexture(32);
+    const float quarterTurn = static_cast<float>(90 * 0.0174532924);
+    std::vector<uint32_t> plain =
+        drawOne(pattern, {0, 0, 32, 32}, {1, 1}, {0, 0}, 0, {25, 35}, 0xFFFFFFFF);
+    std::vector<uint32_t> wide =
+        drawOne(pattern, {0, 0, 32, 32}, {2, 1}, {0, 0}, 0, {25, 35}, 0xFFFFFFFF);
+    std::vector<uint32_t> turned =
+        drawOne(pattern, {0, 0, 32, 32}, {1, 1}, {16, 16}, quarterTurn, {25, 35}, 0xFFFFFFFF);
+    int wrong = 0;
+    for (uint32_t v = 0; v < 32; ++v) {
+        for (uint32_t u = 0; u < 32; ++u) {
+            uint32_t texel = patternTexel(u, v) & 0x00FFFFFF;
+            wrong += plain[(35 + v) * kSize + 25 + u] != texel;
+            wrong += wide[(35 + v) * kSize + 25 + 2 * u] != texel;
+            wrong += wide[(35 + v) * kSize + 26 + 2 * u] != texel;
+            wrong += turned[(35 + u) * kSize + 25 + 31 - v] != texel;
+        }
+    }
+    EXPECT_EQ(wrong, 0) << "pixels that are not exactly their texel";
 }
 
 TEST_F(Win32Direct3DTest, ColourAlphaBlendsOverTheBackground) {
