@@ -31,21 +31,16 @@ intptr_t closingProcedure(WindowHandle window, uint32_t message, uintptr_t wPara
 
 class SdlDriverTest : public ::testing::Test {
 protected:
-    static WindowHandle window;
-
-    static void SetUpTestSuite() {
+    void SetUp() override {
         ASSERT_TRUE(registerClass(WindowClass{"DriverTest", 0, closingProcedure, ""}));
         window = createWindow("DriverTest", "driver test", WS_POPUP, CW_USEDEFAULT, 0, 320, 240);
         ASSERT_NE(window, nullptr);
-    }
-    static void TearDownTestSuite() { destroyWindow(window); }
-
-    void SetUp() override {
         pumpAll();
         closes = 0;
         getAsyncKeyState(VK_LEFT);  // clears the latch
         getAsyncKeyState(VK_RIGHT);
     }
+    void TearDown() override { destroyWindow(window); }
 
     static void pushKey(Uint32 type, SDL_Keycode key) {
         SDL_Event event{};
@@ -66,9 +61,9 @@ protected:
         }
         return taken;
     }
-};
 
-WindowHandle SdlDriverTest::window = nullptr;
+    WindowHandle window = nullptr;
+};
 
 TEST_F(SdlDriverTest, AWindowCloseOrAQuitRequestReachesTheProcedureAsCloseAndThenQuits) {
     SDL_Event close{}, quit{};
