@@ -34,6 +34,7 @@ servers=()
 cleanup() {
   jobs -p | xargs -r kill 2>/dev/null || true
   timeout 20 wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"  # some 700 MB, and never reused
   for pid in "${servers[@]}"; do
     kill "$pid" 2>/dev/null || true
   done

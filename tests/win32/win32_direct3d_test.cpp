@@ -188,6 +188,19 @@ TEST_F(Win32Direct3DTest, TheAdapterDescribesItselfAndItsModes) {
     EXPECT_EQ(platform::getDeviceCaps(direct3D, 0, 1, caps), D3D_OK);
 }
 
+// The failures the graphics layer acts on reach it as failure codes, with nothing half made.
+TEST_F(Win32Direct3DTest, RefusalsComeBackAsFailureCodes) {
+    constexpr uint32_t kNoSuchAdapter = 9;
+    platform::DisplayMode mode{1, 2, 3, 4};
+    EXPECT_LT(platform::getAdapterDisplayMode(direct3D, kNoSuchAdapter, mode), 0);
+    EXPECT_EQ(mode.width, 1u);
+    EXPECT_LT(platform::checkDeviceType(direct3D, kNoSuchAdapter, 1, 22, 22, true), 0);
+    platform::PresentParameters present = parameters();
+    EXPECT_LT(platform::createDevice(direct3D, kNoSuchAdapter, 1, window, 0x122, present, device),
+              0);
+    EXPECT_EQ(device, nullptr);
+}
+
 TEST_F(Win32Direct3DTest, TexturesLoadIntoPowerOfTwoSizesAndMissingFilesFail) {
     createDevice();
     platform::DeviceTexture* texture = nullptr;
