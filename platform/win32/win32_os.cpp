@@ -24,11 +24,15 @@ struct Peeked {
 };
 Peeked lastPeeked;
 
+bool isLastPeeked(const platform::Message& message) {
+    return lastPeeked.valid && message.window == lastPeeked.message.window &&
+           message.message == lastPeeked.message.message &&
+           message.wParam == lastPeeked.message.wParam &&
+           message.lParam == lastPeeked.message.lParam;
+}
+
 MSG nativeOf(const platform::Message& message) {
-    if (lastPeeked.valid && message.window == lastPeeked.message.window &&
-        message.message == lastPeeked.message.message &&
-        message.wParam == lastPeeked.message.wParam &&
-        message.lParam == lastPeeked.message.lParam) {
+    if (isLastPeeked(message)) {
         return lastPeeked.native;
     }
     MSG native{};
@@ -71,8 +75,10 @@ bool translateMessage(const Message& message) {
 
 intptr_t dispatchMessage(const Message& message) {
     MSG native = nativeOf(message);
-    if (native.hwnd == nullptr) {
-        return 0;  // a thread message, or a window that is gone
+    // A queued thread message still goes to the system (a timer's callback rides on one); a
+    // message the engine made up for no window, or for a window that is gone, goes nowhere.
+    if (native.hwnd == nullptr && !isLastPeeked(message)) {
+        return 0;
     }
     LRESULT result = DispatchMessageA(&native);
     win32::rethrowHeldException();

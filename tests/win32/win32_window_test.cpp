@@ -191,4 +191,17 @@ TEST_F(Win32WindowTest, ForeignWindowsAreDispatchedNatively) {
     DestroyWindow(other);
 }
 
+// A timer of the thread arrives with no window; dispatching it must still run its callback.
+TEST_F(Win32WindowTest, ThreadTimersStillReachTheirCallbacks) {
+    static int fired = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) { ++fired; });
+    ASSERT_NE(timer, 0u);
+    for (int pass = 0; pass < 200 && fired == 0; ++pass) {
+        platform::sleep(5);
+        drain();
+    }
+    KillTimer(nullptr, timer);
+    EXPECT_GT(fired, 0);
+}
+
 }  // namespace
