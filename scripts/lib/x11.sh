@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034  # sets globals for the scripts that source it
 # Helpers for driving a program on a private X server, as a player would: find its windows,
 # press keys, capture a window's pixels. Source this file; each helper returns non-zero (after
 # saying why on standard error) rather than waiting for ever.
