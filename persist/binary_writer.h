@@ -61,5 +61,5 @@ private:
     std::ofstream file;
     std::vector<unsigned char> buffer;  // written values not yet handed to the file
     size_t used = 0;
-    Core* core;
+    [[maybe_unused]] Core* core;  // kept for symmetry with the reader
 };
