@@ -112,9 +112,6 @@ HRESULT spriteSetTransform(Sprite* sprite, const Matrix& transform) {
         return D3DERR_INVALIDCALL;
     }
     D3DXMATRIX native(&transform.m[0][0]);
-    // Direct3D 9 puts pixel centres on whole coordinates, half a texel from the texel centres:
-    // moving everything up and left by half a pixel makes each pixel sample the middle of its
-    // texel, so an image lands texel for texel instead of blurred across its neighbours.
     return win32::native(sprite)->SetTransform(&native);
 }
 
