@@ -1,4 +1,4 @@
-// Feeds arbitrary bytes to both readers of state files: the scan that the inspector prints and
+// Feeds arbitrary bytes to both readers of state files: the scan that state_dump prints and
 // Core::loadState. Neither may crash, leak, read outside its buffer or allocate without bound.
 #include <unistd.h>
 #include <cstddef>

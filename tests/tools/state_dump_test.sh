@@ -1,22 +1,22 @@
 #!/usr/bin/env bash
-# The state-file inspector: a good file as JSON, a damaged one as a one-line reason and status 1.
+# The state-file dump tool: a good file as JSON, a damaged one as a one-line reason and status 1.
 set -u
-inspect=$1
+dump=$1
 data=$(dirname "$0")/../data
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-out=$("$inspect" "$data/worked_example.state") || fail "good file: status $?"
+out=$("$dump" "$data/worked_example.state") || fail "good file: status $?"
 [[ "$out" == "$(cat "$data/worked_example.json")" ]] || fail "good file printed: $out"
 
-out=$("$inspect" "$data/empty.state") || fail "empty state: status $?"
+out=$("$dump" "$data/empty.state") || fail "empty state: status $?"
 [[ "$out" == *'"nextObjectId": 1'* ]] || fail "empty state printed: $out"
 
 tmp=$(mktemp) && trap 'rm -f "$tmp"' EXIT
 head -c 70 "$data/worked_example.state" > "$tmp"
-err=$("$inspect" "$tmp" 2>&1 >/dev/null); status=$?
+err=$("$dump" "$tmp" 2>&1 >/dev/null); status=$?
 [[ $status -eq 1 ]] || fail "truncated file: status $status"
 [[ "$err" == *"truncated in object 1's key block"* && $(wc -l <<<"$err") -eq 1 ]] ||
   fail "truncated file said: $err"
 
-"$inspect" /nonexistent/file 2>/dev/null; [[ $? -eq 1 ]] || fail "missing file"
-echo "state_inspect: ok"
+"$dump" /nonexistent/file 2>/dev/null; [[ $? -eq 1 ]] || fail "missing file"
+echo "state_dump: ok"

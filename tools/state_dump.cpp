@@ -3,7 +3,7 @@
 // reason on standard error and exit status 1. Key blocks are read in the engine's own layout;
 // an object type that saves a layout of its own cannot be shown past its first object.
 //
-//   state_inspect <state file>
+//   state_dump <state file>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -113,12 +113,12 @@ void print(const StateFileContents& contents) {
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: state_inspect <state file>\n");
+        std::fprintf(stderr, "usage: state_dump <state file>\n");
         return 2;
     }
     BinaryReader reader(nullptr);
     if (!reader.open(argv[1])) {
-        std::fprintf(stderr, "state_inspect: %s: cannot be opened\n", argv[1]);
+        std::fprintf(stderr, "state_dump: %s: cannot be opened\n", argv[1]);
         return 1;
     }
     StateFileContents contents;
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     std::string unsupported;
     std::string problem = scanStateFile(reader, options, contents, unsupported);
     if (!problem.empty()) {
-        std::fprintf(stderr, "state_inspect: %s: %s\n", argv[1], problem.c_str());
+        std::fprintf(stderr, "state_dump: %s: %s\n", argv[1], problem.c_str());
         return 1;
     }
     print(contents);
