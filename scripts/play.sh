@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Puzzle Tumblix.
+# Installs what is missing, builds the game (only the game: no tests), and starts Puzzle Tumblix.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/build.sh"
+BUILD_TARGET=puzzle_tumblix "$root/scripts/build.sh"
 cd "$root"   # the game finds its images under resources/
 exec "${BUILD_DIR:-$root/build}/app/puzzle_tumblix"
