@@ -1,6 +1,7 @@
 // The Core's life, its Lua state with the three layers of globals, and the object operations.
 #include "core/core.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "core/lock.h"
@@ -21,11 +22,24 @@ Core::~Core() {
 }
 
 Core* Core::fromLua(lua_State* L) {
-    registry::push(L, registry::coreKey);
-    auto* core = static_cast<Core*>(lua_touserdata(L, -1));
-    lua_pop(L, 1);
-    return core;
+    void* core = nullptr;
+    return lua_getallocf(L, &core) == allocateLua ? static_cast<Core*>(core) : nullptr;
 }
+
+void* Core::allocateLua(void* core, void* block, size_t oldSize, size_t newSize) {
+    return LuaMemory::reallocate(&static_cast<Core*>(core)->luaMemory, block, oldSize, newSize);
+}
+
+namespace {
+
+// An error raised outside every protected call: Lua aborts the program once this returns.
+int reportUnprotectedError(lua_State* L) {
+    std::fprintf(stderr, "PANIC: unprotected error in call to Lua API (%s)\n",
+                 lua_tostring(L, -1));
+    return 0;
+}
+
+}  // namespace
 
 void Core::resetScripting() {
     if (luaState != nullptr) {
@@ -37,7 +51,10 @@ void Core::resetScripting() {
     heldException = nullptr;
     nextObjectId = 1;
 
-    luaState = luaL_newstate();
+    luaState = lua_newstate(allocateLua, this);
+    if (luaState != nullptr) {
+        lua_atpanic(luaState, reportUnprotectedError);
+    }
     if (luaState == nullptr || lua_cpcall(luaState, buildLuaState, this) != 0) {
         if (luaState != nullptr) {
             lua_close(luaState);
@@ -57,18 +74,12 @@ int Core::buildLuaState(lua_State* L) {
     auto* core = static_cast<Core*>(lua_touserdata(L, 1));
     luaL_openlibs(L);
 
-    lua_pushlightuserdata(L, core);
-    registry::set(L, registry::coreKey);
     lua_getfield(L, LUA_GLOBALSINDEX, "debug");
     lua_getfield(L, -1, "traceback");
     registry::set(L, registry::tracebackKey);
     lua_pop(L, 1);
-    lua_pushliteral(L, "oid");
-    registry::set(L, registry::oidKey);
-    lua_pushliteral(L, "eid");
-    registry::set(L, registry::eidKey);
 
-    lua_pushlightuserdata(L, core);  // for scripts that read it; the engine uses the registry
+    lua_pushlightuserdata(L, core);  // for scripts that read it; the engine never does
     lua_setfield(L, LUA_GLOBALSINDEX, "core");
     lua_createtable(L, 0, 0);
     lua_setfield(L, LUA_GLOBALSINDEX, "state");
@@ -112,8 +123,7 @@ Object* Core::createObject(int type, const std::string& script) {
 }
 
 Object* Core::findObject(int id) const {
-    auto found = objectsById.find(id);
-    return found == objectsById.end() ? nullptr : found->second;
+    return objectsById.find(id);
 }
 
 bool Core::deleteObject(int id) {

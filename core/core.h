@@ -17,6 +17,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/lua_memory.h"
+#include "core/objects_by_id.h"
+
 class Lock;
 class Object;
 
@@ -34,8 +37,8 @@ public:
     Core& operator=(const Core&) = delete;
 
     // The Core whose Lua state `L` belongs to (the main state or one of its threads); null for
-    // a state no Core made. Found through the registry, so no global a script assigns (such as
-    // "core") can mislead it.
+    // a state no Core made. The state's allocator carries it, out of every script's reach, so
+    // no global a script assigns (such as "core") can mislead it.
     static Core* fromLua(lua_State* L);
 
     // ---- Scripting state ----
@@ -125,14 +128,15 @@ public:
     // Takes the pending event out, resumes the thread waiting on it (if any), then destroys it.
     // Nothing happens when none is pending.
     void releaseLock(Object* object, int eventId);
-    // The pending event, or null.
-    Lock* findLock(const Object* object, int eventId) const;
+    // The pending event, or null. Valid until the object's events change.
+    Lock* findLock(Object* object, int eventId) const;
 
 private:
     friend class Lock;             // finishes the resumes it makes
     friend class ScriptFunctions;  // keeps host exceptions raised inside script functions
     friend class StateFile;        // restores saved ids and the id counter
 
+    static void* allocateLua(void* core, void* block, size_t oldSize, size_t newSize);
     static int buildLuaState(lua_State* L);
 
     // Object list (object_list.cpp). Deleted objects leave a null hole in `objects` until it is
@@ -152,6 +156,9 @@ private:
 
     // Script threads (script_threads.cpp).
     lua_State* newScriptThread();
+    // lua_resume, noting for Lock::yield whether `thread` is a script thread (one `threads`
+    // keeps alive) while it runs.
+    int resume(lua_State* thread, int argCount, bool scriptThread);
     void releaseThread(lua_State* thread);
     void finishResume(lua_State* thread, int status);
     [[noreturn]] void failThread(lua_State* thread, const std::string& message);
@@ -165,7 +172,9 @@ private:
     FrameCallback frameCallback;
     std::vector<Object*> objects;                 // creation order; null where one was deleted
     std::unordered_map<lua_State*, int> threads;  // live thread -> its registry reference
+    lua_State* runningScriptThread = nullptr;     // what the innermost resume runs, if listed
     std::map<std::string, lua_CFunction> functions;
+    LuaMemory luaMemory;  // outlives every Lua state the Core makes
     lua_State* luaState = nullptr;
     float time = 0.0f;
     bool running = true;
@@ -173,7 +182,7 @@ private:
 
     // Beside the list: the first live object in list order with each id; the others with that
     // id (ids repeat only when a state file says so) follow it through nextWithSameId.
-    std::unordered_map<int, Object*> objectsById;
+    ObjectsById objectsById;
     size_t holes = 0;                    // null entries in `objects`
     int walkDepth = 0;                   // updateObjects calls under way
     std::vector<Object*> doomedObjects;  // deleted during a walk, destroyed when it ends

@@ -1,7 +1,7 @@
 // A pending event: something about one object, named by an event number, that a script thread
 // can wait for. Event 0 is the object's pause running out. At most one thread waits on a Lock.
-// The Core owns every Lock; it takes one out of its list before resuming the waiter, so the
-// resumed script may pause again on the same event, or delete the object.
+// Each object holds its own Locks by value; the Core takes one out before resuming the waiter,
+// so the resumed script may pause again on the same event, or delete the object.
 #pragma once
 
 #include <lua.hpp>

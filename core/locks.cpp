@@ -5,7 +5,6 @@
 // few events, however many objects wait. An object's locks go when it is deleted, so none can be
 // taken for a later object made at the same address.
 #include <algorithm>
-#include <memory>
 
 #include "core/core.h"
 #include "core/lock.h"
@@ -17,15 +16,16 @@ namespace {
 template <typename Locks>
 auto findIn(Locks& pending, const Object* object, int eventId) {
     return std::find_if(pending.begin(), pending.end(),
-                        [&](const Lock* lock) { return lock->matches(object, eventId); });
+                        [&](const Lock& lock) { return lock.matches(object, eventId); });
 }
 
 }  // namespace
 
 int Lock::yield(lua_State* thread) {
     const int result = lua_yield(thread, 0);  // raises where the thread cannot yield
-    if (object->getCore()->threads.count(thread) == 0) {
-        // A script's own coroutine: nothing else may keep it alive until the event comes.
+    if (thread != object->getCore()->runningScriptThread) {
+        // Most likely a script's own coroutine: nothing else may keep it alive until the event
+        // comes. (A script thread another script resumed is held twice, which does no harm.)
         lua_pushthread(thread);
         threadReference = luaL_ref(thread, LUA_REGISTRYINDEX);  // stack as lua_yield left it
     }
@@ -38,7 +38,7 @@ void Lock::resume() {
         return;
     }
     Core* core = object->getCore();  // read first: the resumed script may delete the object
-    const int status = lua_resume(thread, 0);
+    const int status = core->resume(thread, 0, threadReference == LUA_NOREF);
     luaL_unref(core->luaState, LUA_REGISTRYINDEX, threadReference);
     core->finishResume(thread, status);
 }
@@ -47,43 +47,40 @@ bool Core::addLock(Object* object, int eventId) {
     if (object->listSlot == kDetached) {
         return false;  // deleted while its own update runs: nothing could ever release it
     }
-    std::vector<Lock*>& pending = object->pendingLocks;
+    std::vector<Lock>& pending = object->pendingLocks;
     if (findIn(pending, object, eventId) != pending.end()) {
         return false;
     }
-    auto lock = std::make_unique<Lock>(object, eventId);
-    pending.push_back(lock.get());
-    lock.release();
+    pending.emplace_back(object, eventId);
     return true;
 }
 
 void Core::releaseLock(Object* object, int eventId) {
-    std::vector<Lock*>& pending = object->pendingLocks;
+    std::vector<Lock>& pending = object->pendingLocks;
     auto found = findIn(pending, object, eventId);
     if (found == pending.end()) {
         return;
     }
     // Out of the list before its thread runs, so the script can wait on a fresh lock for the
-    // same event; destroyed afterwards, even when the script fails.
-    std::unique_ptr<Lock> lock(*found);
+    // same event.
+    Lock lock = *found;
     *found = pending.back();
     pending.pop_back();
-    lock->resume();
+    lock.resume();
 }
 
-Lock* Core::findLock(const Object* object, int eventId) const {
+Lock* Core::findLock(Object* object, int eventId) const {
     auto found = findIn(object->pendingLocks, object, eventId);
-    return found == object->pendingLocks.end() ? nullptr : *found;
+    return found == object->pendingLocks.end() ? nullptr : &*found;
 }
 
 // A script thread waiting on one of these locks stays suspended, in `threads`, until the next
 // reset. Once the Lua state is closed there are no references left to release.
 void Core::dropLocks(Object* object) {
-    for (Lock* lock : object->pendingLocks) {
-        if (lock->thread != nullptr && luaState != nullptr) {
-            luaL_unref(luaState, LUA_REGISTRYINDEX, lock->threadReference);
+    for (const Lock& lock : object->pendingLocks) {
+        if (lock.thread != nullptr && luaState != nullptr) {
+            luaL_unref(luaState, LUA_REGISTRYINDEX, lock.threadReference);
         }
-        delete lock;
     }
     object->pendingLocks.clear();
 }

@@ -53,27 +53,36 @@ void Core::compactObjects() {
 }
 
 void Core::indexObject(Object* object) {
-    auto [first, added] = objectsById.try_emplace(object->id, object);
-    Object** link = &first->second;
-    if (!added) {
-        while (*link != nullptr && (*link)->listSlot < object->listSlot) {
-            link = &(*link)->nextWithSameId;
-        }
+    Object* first = objectsById.find(object->id);
+    if (first == nullptr || object->listSlot < first->listSlot) {
+        object->nextWithSameId = first;
+        objectsById.set(object->id, object);
+        return;
     }
-    object->nextWithSameId = added ? nullptr : *link;
-    *link = object;
+    Object* before = first;
+    while (before->nextWithSameId != nullptr &&
+           before->nextWithSameId->listSlot < object->listSlot) {
+        before = before->nextWithSameId;
+    }
+    object->nextWithSameId = before->nextWithSameId;
+    before->nextWithSameId = object;
 }
 
 void Core::unindexObject(Object* object) {
-    auto first = objectsById.find(object->id);
-    Object** link = &first->second;
-    while (*link != object) {
-        link = &(*link)->nextWithSameId;
+    Object* first = objectsById.find(object->id);
+    if (first == object) {
+        if (object->nextWithSameId != nullptr) {
+            objectsById.set(object->id, object->nextWithSameId);
+        } else {
+            objectsById.erase(object->id);
+        }
+        return;
     }
-    *link = object->nextWithSameId;
-    if (first->second == nullptr) {
-        objectsById.erase(first);
+    Object* before = first;
+    while (before->nextWithSameId != object) {
+        before = before->nextWithSameId;
     }
+    before->nextWithSameId = object->nextWithSameId;
 }
 
 void Core::setObjectId(Object* object, int id) {

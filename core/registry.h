@@ -7,10 +7,7 @@
 
 namespace registry {
 
-inline const char coreKey = 0;       // the Core, as light userdata
 inline const char tracebackKey = 0;  // debug.traceback as the reset found it
-inline const char oidKey = 0;        // the strings "oid" and "eid", the fields of an event
-inline const char eidKey = 0;        // table, made once rather than on every pause and wait
 
 // Pushes the value under `key`. Never raises.
 inline void push(lua_State* L, const char& key) {

@@ -17,7 +17,6 @@
 
 #include "core/core.h"
 #include "core/lock.h"
-#include "core/registry.h"
 #include "objects/object.h"
 
 class ScriptFunctions {
@@ -41,6 +40,11 @@ const luaL_Reg kScriptFunctions[] = {
     {"newObject", ScriptFunctions::newObject}, {"deleteObject", ScriptFunctions::deleteObject},
     {"getKey", ScriptFunctions::getKey},       {"setKey", ScriptFunctions::setKey},
 };
+
+// Every function carries the field names of an event table as upvalues, made once per reset
+// rather than interned on every pause and wait.
+constexpr int kOidName = lua_upvalueindex(1);
+constexpr int kEidName = lua_upvalueindex(2);
 
 Core& coreOf(lua_State* L) {
     return *Core::fromLua(L);
@@ -83,17 +87,17 @@ const char* stringAt(lua_State* L, int index, const char* function, size_t& leng
 
 void pushEvent(lua_State* L, int objectId, int eventId) {
     lua_createtable(L, 0, 2);
-    registry::push(L, registry::oidKey);
+    lua_pushvalue(L, kOidName);
     lua_pushnumber(L, objectId);
     lua_rawset(L, -3);
-    registry::push(L, registry::eidKey);
+    lua_pushvalue(L, kEidName);
     lua_pushnumber(L, eventId);
     lua_rawset(L, -3);
 }
 
-// Pushes field `key` of the table at `index`, as lua_getfield would.
-void pushField(lua_State* L, int index, const char& key) {
-    registry::push(L, key);
+// Pushes field `name` (an upvalue index) of the table at `index`, as lua_getfield would.
+void pushField(lua_State* L, int index, int name) {
+    lua_pushvalue(L, name);
     lua_gettable(L, index);
 }
 
@@ -101,7 +105,9 @@ void pushField(lua_State* L, int index, const char& key) {
 
 void installScriptFunctions(lua_State* L) {
     for (const luaL_Reg& function : kScriptFunctions) {
-        lua_pushcclosure(L, function.func, 0);
+        lua_pushliteral(L, "oid");
+        lua_pushliteral(L, "eid");
+        lua_pushcclosure(L, function.func, 2);
         lua_setfield(L, LUA_GLOBALSINDEX, function.name);
     }
 }
@@ -137,9 +143,9 @@ int ScriptFunctions::wait(lua_State* L) {
                    event == 0 ? "no value" : luaL_typename(L, event));
     }
     const Core& core = coreOf(L);
-    pushField(L, event, registry::oidKey);
-    const Object* object = core.findObject(idAt(L, -1));
-    pushField(L, event, registry::eidKey);
+    pushField(L, event, kOidName);
+    Object* object = core.findObject(idAt(L, -1));
+    pushField(L, event, kEidName);
     const int eventId = truncateToInt(lua_tonumber(L, -1));
     lua_pop(L, 2);
 

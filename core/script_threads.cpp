@@ -120,7 +120,15 @@ lua_State* Core::createThread(Object* object, const std::string& functionName) {
 }
 
 void Core::resumeThread(Object*, lua_State* thread, int argCount) {
-    finishResume(thread, lua_resume(thread, argCount + 1));
+    finishResume(thread, resume(thread, argCount + 1, true));
+}
+
+int Core::resume(lua_State* thread, int argCount, bool scriptThread) {
+    lua_State* const outer = runningScriptThread;  // a host function may resume another thread
+    runningScriptThread = scriptThread ? thread : nullptr;
+    const int status = lua_resume(thread, argCount);
+    runningScriptThread = outer;
+    return status;
 }
 
 bool Core::startThread(Object* object, const std::string& functionName) {

@@ -9,13 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "core/lock.h"
 #include "objects/key_type.h"
 
 class BinaryReader;
 class BinaryWriter;
 class Core;
-class Lock;
-struct lua_State;
 
 // A number as the int it names (an object id, a type or an event number): truncated toward
 // zero, NaN as 0, and numbers beyond the int range held at its ends rather than left undefined.
@@ -98,5 +97,5 @@ private:
     Core* core = nullptr;
     size_t listSlot = 0;               // index in the Core's object list while listed
     Object* nextWithSameId = nullptr;  // the next live object in list order with this id
-    std::vector<Lock*> pendingLocks;   // this object's events not yet signalled; few, so scanned
+    std::vector<Lock> pendingLocks;    // this object's events not yet signalled; few, so scanned
 };
