@@ -1,5 +1,6 @@
 // Runs a measured benchmark against its baseline and ends the output with one line
 //   RATIO <name> <CPU time of the measured / CPU time of the baseline>
+// preceded by a line REFERENCE <name> <ratio> for each reference benchmark given.
 // The two run in alternating rounds and each counts with its fastest round, so a machine busy
 // with other work skews the ratio as little as it can.
 #pragma once
@@ -36,14 +37,17 @@ public:
     std::map<std::string, double> fastest;  // per iteration
 };
 
-// Runs `rounds` alternating rounds of both benchmarks, then `after` (checks that print their
-// own lines and return an exit status), then prints the ratio.
+// Runs `rounds` alternating rounds of the benchmarks, then `after` (checks that print their
+// own lines and return an exit status), then prints the ratios.
 template <typename After>
 int compare(int argc, char** argv, const char* ratioName, Named measured, Named baseline,
-            After after, int rounds = 5) {
+            After after, std::vector<Named> references = {}, int rounds = 5) {
     for (int round = 0; round < rounds; ++round) {
         benchmark::RegisterBenchmark(measured.name, measured.function);
         benchmark::RegisterBenchmark(baseline.name, baseline.function);
+        for (const Named& reference : references) {
+            benchmark::RegisterBenchmark(reference.name, reference.function);
+        }
     }
     benchmark::Initialize(&argc, argv);
     FastestRunReporter reporter;
@@ -52,6 +56,12 @@ int compare(int argc, char** argv, const char* ratioName, Named measured, Named 
     if (reporter.fastest.count(measured.name) == 0 || reporter.fastest.count(baseline.name) == 0) {
         std::fprintf(stderr, "%s or %s did not run\n", measured.name, baseline.name);
         return 1;
+    }
+    for (const Named& reference : references) {
+        if (reporter.fastest.count(reference.name) != 0) {
+            std::printf("REFERENCE %s %.3f\n", reference.name,
+                        reporter.fastest[reference.name] / reporter.fastest[baseline.name]);
+        }
     }
     std::printf("RATIO %s %.3f\n", ratioName,
                 reporter.fastest[measured.name] / reporter.fastest[baseline.name]);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "bench/lua_alone.h"
 #include "bench/ratio.h"
 #include "core/core.h"
 #include "objects/object.h"
@@ -54,35 +55,16 @@ void luaResumeYield(benchmark::State& state) {
     lua_close(L);
 }
 
-// For reference: the same script in a plain coroutine, with "pause" making the event table and
-// "wait" yielding, and none of the engine's bookkeeping. The fresh table that pause returns and
-// its garbage are most of the difference between a wait cycle and a bare resume.
-int bareTable(lua_State* L) {
-    lua_createtable(L, 0, 2);
-    lua_pushnumber(L, 1);
-    lua_setfield(L, -2, "oid");
-    lua_pushnumber(L, 0);
-    lua_setfield(L, -2, "eid");
-    return 1;
-}
-
-int bareYield(lua_State* L) {
-    return lua_yield(L, 0);
-}
-
-void bareFunctions(benchmark::State& state) {
-    lua_State* L = luaL_newstate();
-    luaL_openlibs(L);
-    lua_register(L, "pause", bareTable);
-    lua_register(L, "wait", bareYield);
-    lua_State* coroutine = lua_newthread(L);
-    luaL_loadstring(coroutine, "local id = 1 while true do wait(pause(id, 0.001)) end");
+// For reference: the same script on the same three layers of globals, with "pause" only making
+// the fresh event table it must return and "wait" only yielding. What this costs beyond a bare
+// resume is the least any engine pays for the cycle.
+void luaAlone(benchmark::State& state) {
+    bench::LuaAlone lua;
+    lua_State* thread = lua.startThread(kWaiter, 1);
     for (auto _ : state) {
-        lua_resume(coroutine, 0);
+        lua_resume(thread, 0);
     }
-    lua_close(L);
 }
-BENCHMARK(bareFunctions);
 
 int soak() {
     WaitingObject waiting;
@@ -106,5 +88,5 @@ int soak() {
 
 int main(int argc, char** argv) {
     return bench::compare(argc, argv, "wait_cycle", {"engineWaitCycle", engineWaitCycle},
-                          {"luaResumeYield", luaResumeYield}, soak);
+                          {"luaResumeYield", luaResumeYield}, soak, {{"luaAlone", luaAlone}});
 }

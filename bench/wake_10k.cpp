@@ -4,6 +4,7 @@
 #include <fstream>
 #include <vector>
 
+#include "bench/lua_alone.h"
 #include "bench/ratio.h"
 #include "core/core.h"
 #include "objects/object.h"
@@ -58,9 +59,28 @@ void luaResumes(benchmark::State& state) {
     lua_close(L);
 }
 
+// For reference: the same script in 10,000 threads with environments of their own, "pause"
+// only making the event table and "wait" only yielding, woken as the objects wake.
+void luaAlone(benchmark::State& state) {
+    bench::LuaAlone lua;
+    std::vector<lua_State*> threads;
+    for (int id = 1; id <= kObjects; ++id) {
+        threads.push_back(lua.startThread(kSleeper, id));
+    }
+    size_t frame = 0;
+    for (auto _ : state) {
+        constexpr int kStride = kObjects / kWakingPerFrame;
+        for (size_t i = frame % kStride; i < threads.size(); i += kStride) {
+            lua_resume(threads[i], 0);
+        }
+        ++frame;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     return bench::compare(argc, argv, "wake_10k", {"engineFrame", engineFrame},
-                          {"luaResumes", luaResumes});
+                          {"luaResumes", luaResumes}, [] { return 0; },
+                          {{"luaAlone", luaAlone}});
 }

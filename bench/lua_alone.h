@@ -1,0 +1,60 @@
+// The Lua work that scripts waiting on pauses cost whatever engine runs them, for reference
+// beside the engine's own benchmarks: the three layers of globals (each thread's environment
+// and its metatable, the state table, the real globals), a "pause" that only returns the fresh
+// event table and a "wait" that only yields. No objects, locks, timers or bookkeeping.
+#pragma once
+
+#include <lua.hpp>
+
+namespace bench {
+
+class LuaAlone {
+public:
+    LuaAlone() : L(luaL_newstate()) {
+        luaL_openlibs(L);
+        lua_register(L, "pause", pause);
+        lua_register(L, "wait", wait);
+        lua_createtable(L, 0, 0);  // the state table, reading through to the real globals
+        lua_createtable(L, 0, 1);
+        lua_pushvalue(L, LUA_GLOBALSINDEX);
+        lua_setfield(L, -2, "__index");
+        lua_setmetatable(L, -2);
+        lua_replace(L, LUA_GLOBALSINDEX);
+    }
+    ~LuaAlone() { lua_close(L); }
+    LuaAlone(const LuaAlone&) = delete;
+    LuaAlone& operator=(const LuaAlone&) = delete;
+
+    // A thread with an environment of its own that has run `script` and holds its `main`
+    // called with `id`, started: it has waited once.
+    lua_State* startThread(const char* script, int id) {
+        lua_State* thread = lua_newthread(L);
+        luaL_ref(L, LUA_REGISTRYINDEX);
+        lua_createtable(thread, 0, 0);
+        lua_createtable(thread, 0, 2);
+        lua_pushvalue(thread, LUA_GLOBALSINDEX);
+        lua_setfield(thread, -2, "__index");
+        lua_setmetatable(thread, -2);
+        lua_replace(thread, LUA_GLOBALSINDEX);
+        luaL_dostring(thread, script);
+        lua_getfield(thread, LUA_GLOBALSINDEX, "main");
+        lua_pushnumber(thread, id);
+        lua_resume(thread, 1);
+        return thread;
+    }
+
+private:
+    static int pause(lua_State* L) {
+        lua_createtable(L, 0, 2);
+        lua_pushvalue(L, 1);
+        lua_setfield(L, -2, "oid");
+        lua_pushnumber(L, 0);
+        lua_setfield(L, -2, "eid");
+        return 1;
+    }
+    static int wait(lua_State* L) { return lua_yield(L, 0); }
+
+    lua_State* L;
+};
+
+}  // namespace bench
