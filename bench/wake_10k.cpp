@@ -37,6 +37,18 @@ void engineFrame(benchmark::State& state) {
     std::filesystem::remove(path);
 }
 
+// Each frame resumes every tenth thread, a different tenth in turn.
+void resumeAsTheObjectsWake(benchmark::State& state, const std::vector<lua_State*>& threads) {
+    constexpr size_t kStride = kObjects / kWakingPerFrame;
+    size_t frame = 0;
+    for (auto _ : state) {
+        for (size_t i = frame % kStride; i < threads.size(); i += kStride) {
+            lua_resume(threads[i], 0);
+        }
+        ++frame;
+    }
+}
+
 // 10,000 coroutines that yield at once; each frame resumes every tenth, as the objects wake.
 void luaResumes(benchmark::State& state) {
     lua_State* L = luaL_newstate();
@@ -48,14 +60,7 @@ void luaResumes(benchmark::State& state) {
         luaL_loadstring(coroutine, "while true do coroutine.yield() end");
         coroutines.push_back(coroutine);
     }
-    size_t frame = 0;
-    for (auto _ : state) {
-        constexpr int kStride = kObjects / kWakingPerFrame;
-        for (size_t i = frame % kStride; i < coroutines.size(); i += kStride) {
-            lua_resume(coroutines[i], 0);
-        }
-        ++frame;
-    }
+    resumeAsTheObjectsWake(state, coroutines);
     lua_close(L);
 }
 
@@ -67,14 +72,7 @@ void luaAlone(benchmark::State& state) {
     for (int id = 1; id <= kObjects; ++id) {
         threads.push_back(lua.startThread(kSleeper, id));
     }
-    size_t frame = 0;
-    for (auto _ : state) {
-        constexpr int kStride = kObjects / kWakingPerFrame;
-        for (size_t i = frame % kStride; i < threads.size(); i += kStride) {
-            lua_resume(threads[i], 0);
-        }
-        ++frame;
-    }
+    resumeAsTheObjectsWake(state, threads);
 }
 
 }  // namespace
