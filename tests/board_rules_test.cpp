@@ -92,8 +92,8 @@ TEST_P(BoardRulesTest, PlaysOutTheScript) {
 INSTANTIATE_TEST_SUITE_P(
     Rules, BoardRulesTest,
     ::testing::Values(
-        // The first frame spawns the pair at (250, 30) whatever its duration.
-        RulesCase{"AnInstantFirstFrameSpawns", {}, ".", 250, withSpawnedPair({})},
+        // The first frame spawns the pair at (250, 30) whatever its duration; the next frames
+        // start from there.
         RulesCase{"ALongFirstFrameSpawns", {}, "v", 250, withSpawnedPair({})},
         // Two frames of 0.3 s make one step; the timer restarts at 0, so the excess of the
         // second frame does not turn the next 0.45 s into a step.
@@ -101,13 +101,11 @@ INSTANTIATE_TEST_SUITE_P(
         RulesCase{
             "TwoFramesOfThreeTenthsMakeAStep", {}, ".33", 250, Cells{{{1, 7}, 1}, {{1, 8}, 2}}},
         RulesCase{"TheExcessIsDropped", {}, ".334", 250, Cells{{{1, 7}, 1}, {{1, 8}, 2}}},
-        RulesCase{"SevenLeftsReachColumnZero", {}, ".lllllll", 26, Cells{{{0, 0}, 1}, {{0, 1}, 2}}},
-        RulesCase{"AnEighthLeftDoesNothing", {}, ".llllllll", 26, Cells{{{0, 0}, 1}, {{0, 1}, 2}}},
+        RulesCase{"LeftsStopAtColumnZero", {}, ".llllllll", 26, Cells{{{0, 0}, 1}, {{0, 1}, 2}}},
         RulesCase{
             "RightsStopAtColumnFifteen", {}, ".rrrrrrrrr", 474, Cells{{{0, 14}, 1}, {{0, 15}, 2}}},
-        RulesCase{"AHeldKeyMovesOnce", {}, ".LLLLLL", 218, Cells{{{0, 6}, 1}, {{0, 7}, 2}}},
-        RulesCase{"EachNewPressMovesAgain", {}, ".LL.L", 186, Cells{{{0, 5}, 1}, {{0, 6}, 2}}},
-        RulesCase{"LeftThenRight", {}, ".lr", 250, withSpawnedPair({})},
+        RulesCase{
+            "AHeldKeyMovesOncePerPress", {}, ".LLLLL.L", 186, Cells{{{0, 5}, 1}, {{0, 6}, 2}}},
         // 15 steps from row 0 to row 15; the next step's fall test lands the pair without looking
         // below the board, and a new pair spawns.
         RulesCase{"APairFallsToTheFloor",

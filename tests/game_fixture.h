@@ -1,7 +1,7 @@
-// Fixtures for the game's tests on the fake driver. GameProcessTest gives each test the game's
-// process-wide values at their start and a fresh graphics layer on an adapter with a 1280 x 1024
-// desktop and a 60 Hz 800 x 600 mode, and cleans both afterwards. GameTest also starts the game:
-// the 800 x 600 window and the six images loaded into the game's values.
+// The game's fixture on the fake driver: the game's process-wide values at their start, a fresh
+// graphics layer on an adapter with a 1280 x 1024 desktop and a 60 Hz 800 x 600 mode, and the
+// game started in it: the 800 x 600 window and the six images loaded into the game's values.
+// All of it is cleaned afterwards.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 #include "platform/fake/fake_direct3d.h"
 #include "platform/fake/fake_platform.h"
 
-class GameProcessTest : public ::testing::Test {
+class GameTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Graphics::shutdown();
@@ -22,22 +22,6 @@ protected:
         fake::setDesktopMode({1280, 1024, 60, platform::D3DFMT_X8R8G8B8});
         fake::setAdapterModes(platform::D3DFMT_X8R8G8B8,
                               {{800, 600, 60, platform::D3DFMT_X8R8G8B8}});
-    }
-
-    void TearDown() override {
-        for (Texture* texture : {game.backdropTexture, game.cellTexture, game.piece1Texture,
-                                 game.piece2Texture, game.piece3Texture, game.piece4Texture}) {
-            delete texture;
-        }
-        game = GameState{};
-        Graphics::shutdown();
-    }
-};
-
-class GameTest : public GameProcessTest {
-protected:
-    void SetUp() override {
-        GameProcessTest::SetUp();
         ASSERT_TRUE(Graphics::init("MainGameClass", "Puzzle Tumblix", ""));
         Graphics::setScreenFormat(
             ScreenFormat(800, 600, platform::D3DFMT_X8R8G8B8, 60, ScreenFormat::WINDOWED));
@@ -47,6 +31,15 @@ protected:
         game.piece2Texture = load("peice2", 32, 32);
         game.piece3Texture = load("peice3", 32, 32);
         game.piece4Texture = load("peice4", 32, 32);
+    }
+
+    void TearDown() override {
+        for (Texture* texture : {game.backdropTexture, game.cellTexture, game.piece1Texture,
+                                 game.piece2Texture, game.piece3Texture, game.piece4Texture}) {
+            delete texture;
+        }
+        game = GameState{};
+        Graphics::shutdown();
     }
 
 private:
