@@ -28,39 +28,24 @@ protected:
     testing_support::TempDir dir;
 };
 
-TEST_F(BinaryStreamTest, ValuesAreWrittenLittleEndianAndReadBack) {
+// The state files' exact bytes cover numbers, flags and plain strings; these are the rest.
+TEST_F(BinaryStreamTest, CharsAndRawBytesGoAsTheyStandAndAStringIsReadUpToItsFirstNul) {
     std::string bytes = written([](BinaryWriter& w) {
         w.write('c');
-        w.write(static_cast<unsigned char>(200));
         w.write("raw", 3);
-        w.write(std::string("a\0b", 3));  // written whole, read up to its first NUL
+        w.write(std::string("a\0b", 3));  // written whole
         w.write(-2);
-        w.write(0.5f);
-        w.write(1.0);
-        w.write(true);
-        w.write(std::string("core"));
-        w.write(std::string());
     });
-    EXPECT_EQ(bytes, std::string("c\xC8raw"
-                                 "\x04\0\0\0a\0b\0"
-                                 "\xFE\xFF\xFF\xFF"
-                                 "\0\0\0\x3F"
-                                 "\0\0\0\0\0\0\xF0\x3F"
-                                 "\x01"
-                                 "\x05\0\0\0core\0"
-                                 "\x01\0\0\0\0",
-                                 44));
+    EXPECT_EQ(bytes, std::string("craw\x04\0\0\0a\0b\0\xFE\xFF\xFF\xFF", 16));
 
-    // The state file's tests read the other types back.
     BinaryReader reader(nullptr);
     reader.openBytes(bytes);
     EXPECT_EQ(reader.readChar(), 'c');
-    EXPECT_EQ(reader.readUChar(), 200);
     char raw[3];
     reader.read(raw, 3);
     EXPECT_EQ(std::string(raw, 3), "raw");
     EXPECT_EQ(reader.readString(), "a");
-    EXPECT_EQ(reader.readInt(), -2);
+    EXPECT_EQ(reader.readInt(), -2);  // after the string's whole length
     EXPECT_TRUE(reader.good());
 }
 

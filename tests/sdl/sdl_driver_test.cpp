@@ -37,8 +37,7 @@ protected:
         ASSERT_NE(window, nullptr);
         pumpAll();
         closes = 0;
-        getAsyncKeyState(VK_LEFT);  // clears the latch
-        getAsyncKeyState(VK_RIGHT);
+        getAsyncKeyState(VK_RIGHT);  // clears the latch
     }
     void TearDown() override { destroyWindow(window); }
 
@@ -83,18 +82,9 @@ TEST_F(SdlDriverTest, AWindowCloseOrAQuitRequestReachesTheProcedureAsCloseAndThe
     }
 }
 
-TEST_F(SdlDriverTest, KeyEventsDriveTheKeyStateAndATapIsLatched) {
-    pushKey(SDL_KEYDOWN, SDLK_LEFT);
-    pumpAll();
-    EXPECT_EQ(getAsyncKeyState(VK_LEFT) & 0xFFFF, 0x8001);  // down, and pressed since last call
-    EXPECT_EQ(getAsyncKeyState(VK_LEFT) & 0xFFFF, 0x8000);  // still down, latch read
-    EXPECT_EQ(getAsyncKeyState(VK_RIGHT), 0);
-
-    pushKey(SDL_KEYUP, SDLK_LEFT);
-    pumpAll();
-    EXPECT_EQ(getAsyncKeyState(VK_LEFT), 0);
-
-    // Pressed and released between two reads: still seen once.
+// The latch is the key-state record's own, which the game's rules exercise on the fake driver;
+// held keys are played in the end-to-end test.
+TEST_F(SdlDriverTest, AKeyTappedBetweenTwoReadsIsSeenOnceAndQueuedAsMessages) {
     pushKey(SDL_KEYDOWN, SDLK_RIGHT);
     pushKey(SDL_KEYUP, SDLK_RIGHT);
     std::vector<Message> taken = pumpAll();
@@ -134,14 +124,6 @@ TEST_F(SdlDriverTest, TheDataFolderFollowsXdgAndIsCreated) {
 
     setenv("XDG_DATA_HOME", previousData.c_str(), 1);
     setenv("HOME", previousHome.c_str(), 1);
-}
-
-TEST_F(SdlDriverTest, TheClockCountsMillisecondsAcrossASleep) {
-    uint32_t before = timeGetTime();
-    platform::sleep(20);
-    uint32_t elapsed = timeGetTime() - before;  // unsigned: right across a wrap too
-    EXPECT_GE(elapsed, 19u);
-    EXPECT_LT(elapsed, 5000u);
 }
 
 }  // namespace
