@@ -101,7 +101,6 @@ TEST_F(GraphicsFormatsTest, TheNearestFormatWinsAndADifferenceIsShown) {
         "Windowed] will be used instead.";
     ASSERT_EQ(fake::shownBoxes().size(), 1u);
     EXPECT_EQ(fake::shownBoxes()[0].text, warning);
-    EXPECT_EQ(fake::shownBoxes()[0].caption, "Engine");
     EXPECT_THAT(logged(), ::testing::Contains(warning));
     // Restoring the device asks for the format in use: nothing to warn about.
     Graphics::setScreenFormat(Graphics::getScreenFormat());

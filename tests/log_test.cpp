@@ -86,12 +86,10 @@ TEST_F(LogTest, PromptsReturnTheAnswerAndLogOnlyAnswersTheirBoxCanGive) {
     const Case cases[] = {
         {true, IDYES, "Save\\? \\[Yes\\]"},
         {true, IDNO, "Save\\? \\[No\\]"},
-        {true, 0, nullptr},
         {true, IDCANCEL, nullptr},
         {false, IDCANCEL, "Save\\? \\[Cancel\\]"},
         {false, IDTRYAGAIN, "Save\\? \\[Try Again\\]"},
         {false, IDCONTINUE, "Save\\? \\[Continue\\]"},
-        {false, IDYES, nullptr},
         {false, 0, nullptr},
     };
     for (const Case& c : cases) {
