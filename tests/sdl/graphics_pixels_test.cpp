@@ -7,7 +7,6 @@
 #include <array>
 #include <functional>
 #include <memory>
-#include <tuple>
 #include <vector>
 
 #include "../test_support.h"
@@ -96,10 +95,6 @@ TEST_F(GraphicsPixelsTest, SpritesCoverExactlyTheirRectangleWithTheirImage) {
     });
     Texture* odd = image(20, 20, [](int, int) { return kWhite; });
     Texture* backdrop = image(800, 600, [](int, int) { return kBlue; });
-    EXPECT_EQ(std::make_tuple(backdrop->getImageWidth(), backdrop->getImageHeight(),
-                              backdrop->getTextureWidth(), backdrop->getTextureHeight()),
-              std::make_tuple(800, 600, 1024, 1024));
-    EXPECT_EQ(odd->getTextureWidth(), 32);
 
     struct Case {
         const char* what;
