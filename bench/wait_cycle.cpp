@@ -55,9 +55,8 @@ void luaResumeYield(benchmark::State& state) {
     lua_close(L);
 }
 
-// For reference: the same script on the same three layers of globals, with "pause" only making
-// the fresh event table it must return and "wait" only yielding. What this costs beyond a bare
-// resume is the least any engine pays for the cycle.
+// For reference: the same script with none of the engine's bookkeeping (bench/lua_alone.h). What
+// this costs beyond a bare resume is the least any engine pays for the cycle.
 void luaAlone(benchmark::State& state) {
     bench::LuaAlone lua;
     lua_State* thread = lua.startThread(kWaiter, 1);

@@ -64,8 +64,8 @@ void luaResumes(benchmark::State& state) {
     lua_close(L);
 }
 
-// For reference: the same script in 10,000 threads with environments of their own, "pause"
-// only making the event table and "wait" only yielding, woken as the objects wake.
+// For reference: the same script in 10,000 threads with none of the engine's bookkeeping
+// (bench/lua_alone.h), woken as the objects wake.
 void luaAlone(benchmark::State& state) {
     bench::LuaAlone lua;
     std::vector<lua_State*> threads;
