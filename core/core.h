@@ -63,9 +63,11 @@ public:
     // Replaces the whole scripting state with what `path` holds: the state table's variables,
     // the objects with their saved ids, scripts, pause timers and keys, and the next object id.
     // No thread runs and no lock stands afterwards. The file is checked before anything is
-    // discarded: one that does not open, is cut short, holds lengths or counts beyond its end,
-    // or names an object type the factory cannot make leaves the running state untouched and
-    // returns false (the reason goes to the log). The factory may be asked for an object of
+    // discarded: one that does not open, is not a regular file, is larger than the machine's
+    // memory, is cut short, holds lengths or counts beyond its end, or names an object type the
+    // factory cannot make leaves the running state untouched and returns false (the reason goes
+    // to the log). Bytes after the next object id are not read (the log says how many). No
+    // exception leaves a load: one raised inside it returns false. The factory may be asked for an object of
     // each such type, which is then destroyed unused. Key blocks that a host type reads itself
     // can only be read after the reset; a fault there returns false with the state reset.
     // A variable of a type the file cannot hold ends in Log::error, the state untouched.

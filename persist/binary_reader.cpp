@@ -3,9 +3,9 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 
 #include "core/core.h"
+#include "platform/os.h"
 
 namespace {
 
@@ -22,21 +22,29 @@ Unsigned fromLittleEndian(const unsigned char* bytes) {
 
 BinaryReader::BinaryReader(Core* core) : core(core) {}
 
-bool BinaryReader::open(const std::string& path) {
-    std::ifstream file(path, std::ios::in | std::ios::binary | std::ios::ate);
-    if (!file.is_open()) {
-        return false;
+bool BinaryReader::open(const std::string& path, std::string& problem) {
+    // The whole file is held in memory while it is read: one larger than the machine's memory
+    // could never be, and trying would only push everything else out.
+    uint64_t memory = platform::physicalMemory();
+    std::string contents;
+    switch (platform::readRegularFile(path, memory != 0 ? memory : UINT64_MAX, contents)) {
+        case platform::FileRead::done:
+            openBytes(std::move(contents));
+            return true;
+        case platform::FileRead::cannotOpen:
+            problem = "it cannot be opened";
+            return false;
+        case platform::FileRead::notRegular:
+            problem = "it is not a regular file";
+            return false;
+        case platform::FileRead::tooLarge:
+            problem = "it is larger than this machine's memory";
+            return false;
+        case platform::FileRead::failed:
+            break;
     }
-    std::streamoff size = file.tellg();
-    if (size < 0 || !file.seekg(0)) {
-        return false;
-    }
-    std::string contents(static_cast<size_t>(size), '\0');
-    if (!file.read(contents.data(), size)) {
-        return false;
-    }
-    openBytes(std::move(contents));
-    return true;
+    problem = "it could not be read";
+    return false;
 }
 
 void BinaryReader::openBytes(std::string contents) {

@@ -15,8 +15,10 @@ public:
     // `core` turns object ids back into objects (readObject).
     explicit BinaryReader(Core* core);
 
-    // Reads the file at `path` for the reads that follow. True when it could be opened and read.
-    bool open(const std::string& path);
+    // Reads the file at `path` for the reads that follow. True when it is a regular file that
+    // could be read whole; else false, the reader as it was, and `problem` says why ("it is not a
+    // regular file"). A file larger than the machine's memory is refused before it is read.
+    bool open(const std::string& path, std::string& problem);
     // Reads from `bytes` instead of a file.
     void openBytes(std::string bytes);
 

@@ -1,5 +1,6 @@
 // Core::saveState and Core::loadState: the scripting state to and from a state file.
 #include <cstdio>
+#include <exception>
 #include <set>
 #include <string>
 
@@ -15,6 +16,7 @@ class StateFile {
 public:
     static bool save(Core& core, const std::string& path);
     static bool load(Core& core, const std::string& path);
+    static bool loadWhole(Core& core, const std::string& path);
 
 private:
     static std::string writeGlobals(lua_State* L, BinaryWriter& writer);
@@ -176,15 +178,24 @@ void StateFile::setGlobals(lua_State* L, const std::vector<StoredGlobal>& global
 }
 
 bool StateFile::load(Core& core, const std::string& path) {
+    try {
+        return loadWhole(core, path);
+    } catch (const std::exception& error) {  // out of memory, or thrown by a host type's code
+        return refuse(path, std::string("loading it raised an exception (") + error.what() + ")");
+    }
+}
+
+bool StateFile::loadWhole(Core& core, const std::string& path) {
     BinaryReader reader(&core);
-    if (!reader.open(path)) {
-        return refuse(path, "it cannot be opened");
+    std::string problem;
+    if (!reader.open(path, problem)) {
+        return refuse(path, problem);
     }
     StateFileContents contents;
     StateFileScanOptions options;
     options.keepKeys = false;
     std::string unsupported;
-    std::string problem = scanStateFile(reader, options, contents, unsupported);
+    problem = scanStateFile(reader, options, contents, unsupported);
     if (!unsupported.empty()) {
         Log::error(unsupportedMessage(unsupported));
     }
@@ -211,5 +222,11 @@ bool StateFile::load(Core& core, const std::string& path) {
         return refuse(path, "it is cut short in a key block or the next object id");
     }
     core.nextObjectId = nextObjectId;
+    if (reader.remaining() != 0) {
+        // The state ends with the next object id; what follows is not read, so a file that
+        // something was appended to still loads.
+        Log::info("The state file '" + path + "' ends with " + std::to_string(reader.remaining()) +
+                  " bytes after its state, which were ignored.");
+    }
     return true;
 }

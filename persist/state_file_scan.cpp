@@ -45,10 +45,6 @@ public:
             return "truncated in the next object id";
         }
         contents.trailerScanned = true;
-        if (reader.remaining() != 0) {
-            return std::to_string(reader.remaining()) +
-                   " unexpected bytes after the next object id";
-        }
         return std::string();
     }
 

@@ -64,9 +64,10 @@ struct StateFileScanOptions {
     bool keepKeys = true;
 };
 
-// Scans from the reader's position to the end of the file. Returns an empty text when the
-// layout holds, else why not, naming where ("truncated in object 3's key block"); `contents`
-// then holds what was read before the fault. A global of an unsupported Lua type stops the
+// Scans from the reader's position through the next object id, where a state file ends; bytes
+// after it are left unread. Returns an empty text when the layout holds, else why not, naming
+// where ("truncated in object 3's key block"); `contents` then holds what was read before the
+// fault. A global of an unsupported Lua type stops the
 // scan with its name in `unsupportedGlobal` (the caller reports it in its own words).
 std::string scanStateFile(BinaryReader& reader, const StateFileScanOptions& options,
                           StateFileContents& contents, std::string& unsupportedGlobal);

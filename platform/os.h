@@ -70,4 +70,21 @@ char pathSeparator();
 // either step fails.
 bool replaceFile(const std::string& temporary, const std::string& target);
 
+enum class FileRead {
+    done,
+    cannotOpen,  // missing, or not readable by this process
+    notRegular,  // a folder, a FIFO, a device: anything but a regular file
+    tooLarge,    // more than the caller's limit, or more than can be allocated
+    failed,      // a read failed, or the file shrank while it was read
+};
+
+// Reads the whole regular file at `path` into `contents`. Anything else is refused before a
+// byte is read from it (a FIFO or a device never makes the call wait), and so is a file of more
+// than `maxBytes` bytes, before anything is allocated for it. `contents` is untouched unless
+// the result is `done`.
+FileRead readRegularFile(const std::string& path, uint64_t maxBytes, std::string& contents);
+
+// The machine's physical memory in bytes; 0 when it cannot be told.
+uint64_t physicalMemory();
+
 }  // namespace platform

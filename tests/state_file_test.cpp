@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "core/lock.h"
@@ -11,6 +13,7 @@
 
 using namespace state_bytes;
 using ::testing::EndsWith;
+using ::testing::HasSubstr;
 using testing_support::readFile;
 
 namespace {
@@ -31,6 +34,14 @@ public:
 
 class StateFileTest : public CoreTest {
 protected:
+    void SetUp() override {
+        CoreTest::SetUp();
+        fake::setDataRoot(dir.path().string());
+        ASSERT_TRUE(Log::open("Game"));
+    }
+    void TearDown() override { Log::close(); }
+    std::string logged() const { return readFile(Log::path()); }
+
     std::string saved() {
         std::string path = dir.file("state.bin");
         EXPECT_TRUE(core.saveState(path));
@@ -140,7 +151,6 @@ TEST_F(StateFileTest, EveryDamagedFileIsRefusedAndTheRunningStateGoesOn) {
     }
     const std::string file = saved();
     std::vector<std::string> damaged = {
-        file + "extra",
         u8(1) + i32(2000000000) + std::string(45, 'x'),  // lengths and counts beyond the file
         u8(0) + i32(2000000000) + std::string(45, 'x'),
         u8(0) + i32(1) + i32(0) + str("") + i32(1) + f32(0) + i32(1000000000) + i32(1),
@@ -158,9 +168,33 @@ TEST_F(StateFileTest, EveryDamagedFileIsRefusedAndTheRunningStateGoesOn) {
         ASSERT_NE(core.findLock(waiter, 0), nullptr);
         ASSERT_EQ(eval("score .. title"), "7level one");
     }
-    EXPECT_FALSE(core.loadState(dir.file("missing.bin")));
     frames(10);
     EXPECT_EQ(eval("done"), "true");
+}
+
+TEST_F(StateFileTest, OnlyARegularFileThatFitsInMemoryIsReadAndNothingAfterItsStateIs) {
+    lua("kept = 1");
+    const std::string folder = dir.file("folder");
+    std::filesystem::create_directory(folder);
+    const std::string fifo = dir.file("fifo");  // opened plainly, it would wait for a writer
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string huge = dir.write("huge.bin", "");
+    std::filesystem::resize_file(huge, uint64_t{1} << 43);  // sparse: 8 TiB that take no disk
+    for (auto [path, reason] : {std::pair{folder, "it is not a regular file"},
+                                {fifo, "it is not a regular file"},
+                                {std::string("/dev/zero"), "it is not a regular file"},
+                                {huge, "it is larger than this machine's memory"},
+                                {dir.file("missing.bin"), "it cannot be opened"}}) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(core.loadState(path));
+        EXPECT_THAT(logged(),
+                    HasSubstr("The state file '" + path + "' was not loaded: " + reason + ".<br>"));
+    }
+    EXPECT_EQ(eval("kept"), "1");
+
+    ASSERT_TRUE(load(workedExample() + "extra"));
+    EXPECT_EQ(eval("score"), "10");
+    EXPECT_THAT(logged(), HasSubstr("ends with 5 bytes after its state, which were ignored."));
 }
 
 TEST_F(StateFileTest, AnUnknownVariableTypeInAFileEndsInAnErrorBeforeAnythingIsLost) {

@@ -1,11 +1,13 @@
 // Prints a state file as JSON: the variables with their Lua types, every object with its type,
 // script, id, pause timer and keys, and the next object id. A malformed file gets a one-line
-// reason on standard error and exit status 1. Key blocks are read in the engine's own layout;
-// an object type that saves a layout of its own cannot be shown past its first object.
+// reason on standard error and exit status 1; bytes after the state are noted there and left
+// unread. Key blocks are read in the engine's own layout; an object type that saves a layout of
+// its own cannot be shown past its first object.
 //
 //   state_dump <state file>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <string>
 
 #include "persist/binary_reader.h"
@@ -109,6 +111,30 @@ void print(const StateFileContents& contents) {
                 contents.nextObjectId);
 }
 
+int dump(const char* path) {
+    BinaryReader reader(nullptr);
+    std::string problem;
+    if (!reader.open(path, problem)) {
+        std::fprintf(stderr, "state_dump: %s: %s\n", path, problem.c_str());
+        return 1;
+    }
+    StateFileContents contents;
+    StateFileScanOptions options;
+    options.plainLayout = [](int) { return true; };
+    std::string unsupported;
+    problem = scanStateFile(reader, options, contents, unsupported);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "state_dump: %s: %s\n", path, problem.c_str());
+        return 1;
+    }
+    print(contents);
+    if (reader.remaining() != 0) {
+        std::fprintf(stderr, "state_dump: %s: %zu bytes after the next object id, not read\n", path,
+                     reader.remaining());
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -116,20 +142,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: state_dump <state file>\n");
         return 2;
     }
-    BinaryReader reader(nullptr);
-    if (!reader.open(argv[1])) {
-        std::fprintf(stderr, "state_dump: %s: cannot be opened\n", argv[1]);
+    try {
+        return dump(argv[1]);
+    } catch (const std::exception& error) {  // the file's keys are more than memory can hold
+        std::fprintf(stderr, "state_dump: %s: %s\n", argv[1], error.what());
         return 1;
     }
-    StateFileContents contents;
-    StateFileScanOptions options;
-    options.plainLayout = [](int) { return true; };
-    std::string unsupported;
-    std::string problem = scanStateFile(reader, options, contents, unsupported);
-    if (!problem.empty()) {
-        std::fprintf(stderr, "state_dump: %s: %s\n", argv[1], problem.c_str());
-        return 1;
-    }
-    print(contents);
-    return 0;
 }

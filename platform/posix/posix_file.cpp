@@ -1,8 +1,11 @@
 // File services shared by the drivers of POSIX systems.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "platform/os.h"
@@ -26,6 +29,29 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Reads exactly `size` bytes of the open regular file into `contents`.
+platform::FileRead readWhole(int descriptor, size_t size, std::string& contents) {
+    std::string bytes;
+    try {
+        bytes.resize(size);
+    } catch (const std::bad_alloc&) {
+        return platform::FileRead::tooLarge;
+    }
+    size_t done = 0;
+    while (done < size) {
+        ssize_t count = ::read(descriptor, bytes.data() + done, size - done);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            return platform::FileRead::failed;
+        }
+        done += static_cast<size_t>(count);
+    }
+    contents = std::move(bytes);
+    return platform::FileRead::done;
+}
+
 }  // namespace
 
 namespace platform {
@@ -38,6 +64,36 @@ bool replaceFile(const std::string& temporary, const std::string& target) {
     // old name. The new contents are in place either way, so a failure here is not reported.
     syncPath(folderOf(target), O_RDONLY | O_DIRECTORY);
     return true;
+}
+
+FileRead readRegularFile(const std::string& path, uint64_t maxBytes, std::string& contents) {
+    // Non-blocking, so that opening a FIFO returns at once; the type is then told from the open
+    // file itself, which cannot be swapped for another between the check and the read.
+    int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return FileRead::cannotOpen;
+    }
+    struct stat status {};
+    FileRead result = FileRead::failed;
+    if (::fstat(descriptor, &status) != 0) {
+        result = FileRead::failed;
+    } else if (!S_ISREG(status.st_mode)) {
+        result = FileRead::notRegular;
+    } else if (static_cast<uint64_t>(status.st_size) > maxBytes) {
+        result = FileRead::tooLarge;
+    } else {
+        result = readWhole(descriptor, static_cast<size_t>(status.st_size), contents);
+    }
+    ::close(descriptor);
+    return result;
+}
+
+uint64_t physicalMemory() {
+    long pages = ::sysconf(_SC_PHYS_PAGES);
+    long pageSize = ::sysconf(_SC_PAGESIZE);
+    return pages > 0 && pageSize > 0
+               ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize)
+               : 0;
 }
 
 }  // namespace platform

@@ -12,6 +12,17 @@ out=$("$dump" "$data/empty.state") || fail "empty state: status $?"
 [[ "$out" == *'"nextObjectId": 1'* ]] || fail "empty state printed: $out"
 
 tmp=$(mktemp) && trap 'rm -f "$tmp"' EXIT
+{ cat "$data/worked_example.state"; printf extra; } > "$tmp"
+out=$("$dump" "$tmp" 2>/dev/null) || fail "appended file: status $?"
+[[ "$out" == "$(cat "$data/worked_example.json")" ]] || fail "appended file printed: $out"
+
+# Not files to read: a folder, and 8 TiB (sparse) that no memory holds; neither dumps core.
+for path in "$data" "$tmp"; do
+  [[ $path == "$tmp" ]] && truncate -s 8T "$tmp"
+  err=$("$dump" "$path" 2>&1 >/dev/null); status=$?
+  [[ $status -eq 1 && $(wc -l <<<"$err") -eq 1 ]] || fail "$path: status $status, said: $err"
+done
+
 head -c 70 "$data/worked_example.state" > "$tmp"
 err=$("$dump" "$tmp" 2>&1 >/dev/null); status=$?
 [[ $status -eq 1 ]] || fail "truncated file: status $status"
