@@ -22,8 +22,11 @@ struct Named {
     Function function;
 };
 
+// Plain text without colour codes, so a line piped to another program (a RATIO line read by a
+// script) starts with its own first word.
 class FastestRunReporter : public benchmark::ConsoleReporter {
 public:
+    FastestRunReporter() : ConsoleReporter(OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {

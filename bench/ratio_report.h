@@ -17,8 +17,10 @@ struct Ratio {
     std::string baseline;
 };
 
+// Plain text, as FastestRunReporter (bench/ratio.h) writes it.
 class TimeRecorder : public benchmark::ConsoleReporter {
 public:
+    TimeRecorder() : ConsoleReporter(OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && !run.error_occurred) {

@@ -132,9 +132,10 @@ BENCHMARK(gameFrame)->Unit(benchmark::kMillisecond);
 
 // Keeps each benchmark's processor time per iteration for the summary. Processor time, not
 // wall time: the work is single-threaded, and on a shared machine the wall clock also counts
-// other programs' turns.
+// other programs' turns. Plain text without colour codes, so the RATIO line starts a line.
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
+    RecordingReporter() : ConsoleReporter(OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
