@@ -17,8 +17,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/lua_memory.h"
-#include "core/objects_by_id.h"
+#include "lua_memory.h"
+#include "objects_by_id.h"
 
 class Lock;
 class Object;

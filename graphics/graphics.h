@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "graphics/screen_format.h"
-#include "graphics/texture.h"
-#include "platform/direct3d.h"
-#include "platform/types.h"
+#include "../platform/direct3d.h"
+#include "../platform/types.h"
+#include "screen_format.h"
+#include "texture.h"
 
 class Graphics {
 public:

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/constants.h"
-#include "platform/direct3d.h"
+#include "../platform/constants.h"
+#include "../platform/direct3d.h"
 
 class ScreenFormat {
 public:

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/direct3d.h"
+#include "../platform/direct3d.h"
 
 class Texture {
 public:

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/lock.h"
-#include "objects/key_type.h"
+#include "../core/lock.h"
+#include "key_type.h"
 
 class BinaryReader;
 class BinaryWriter;

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/constants.h"
-#include "platform/transform2d.h"
-#include "platform/types.h"
+#include "constants.h"
+#include "transform2d.h"
+#include "types.h"
 
 namespace platform {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/types.h"
+#include "types.h"
 
 namespace platform {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/types.h"
+#include "types.h"
 
 namespace platform {
 
