@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "core/lock.h"
-#include "core/registry.h"
 #include "core/script_functions.h"
 #include "log/log.h"
 #include "objects/object.h"
@@ -39,12 +38,55 @@ int reportUnprotectedError(lua_State* L) {
     return 0;
 }
 
+// Where buildLuaState leaves the anchor thread for anchorLuaState.
+const char kNewAnchorsKey = 0;
+
+// Replaces the error value at `index` by its text: a message as it is, anything else as what
+// kind of value was raised instead of one.
+void errorToText(lua_State* L, int index) {
+    if (!lua_isstring(L, index)) {
+        lua_pushfstring(L, "(error object is a %s value)", luaL_typename(L, index));
+        lua_replace(L, index);
+    }
+}
+
+// A message handler, with debug.traceback as upvalue 1: the error as text and the traceback
+// from where it was raised.
+int describeError(lua_State* L) {
+    errorToText(L, 1);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_pushvalue(L, 1);
+    lua_pushinteger(L, 2);  // from the function that raised it, past this handler
+    lua_call(L, 2, 1);
+    return 1;
+}
+
+// With debug.traceback as upvalue 1 and a failed thread as argument 1: the error on top of the
+// thread as text and the thread's traceback. Run protected, so a collection it causes can
+// raise nowhere else.
+int describeFailure(lua_State* L) {
+    lua_State* thread = lua_tothread(L, 1);
+    lua_checkstack(thread, 1);
+    lua_pushvalue(thread, -1);
+    lua_xmove(thread, L, 1);  // thread, error
+    errorToText(L, 2);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);  // traceback, thread, message
+    lua_call(L, 2, 1);
+    return 1;
+}
+
 }  // namespace
 
-void Core::resetScripting() {
+bool Core::resetScripting() {
+    if (isScriptRunning()) {
+        Log::info("resetScripting: refused while a script runs; ask with requestResetScripting.");
+        return false;
+    }
     if (luaState != nullptr) {
         lua_close(luaState);  // every script thread ends with it
         luaState = nullptr;
+        anchors = nullptr;
     }
     discardObjects();
     threads.clear();
@@ -62,21 +104,98 @@ void Core::resetScripting() {
         }
         Log::error("Failed to create the Lua state: out of memory.");
     }
+    anchorLuaState();
     objects.reserve(1000);
+    return true;
+}
+
+// Moves the anchor thread from the registry, which any script can reach, to the bottom of the
+// main state's stack, which none can: the collector marks the whole of that stack. None of
+// these calls allocates, so none can raise outside a protected call.
+void Core::anchorLuaState() {
+    lua_pushlightuserdata(luaState, const_cast<char*>(&kNewAnchorsKey));
+    lua_rawget(luaState, LUA_REGISTRYINDEX);
+    anchors = lua_tothread(luaState, -1);
+    lua_pushlightuserdata(luaState, const_cast<char*>(&kNewAnchorsKey));
+    lua_pushnil(luaState);
+    lua_rawset(luaState, LUA_REGISTRYINDEX);
+}
+
+void Core::pushAnchored(lua_State* L, int slot) const {
+    lua_pushvalue(anchors, slot);
+    lua_xmove(anchors, L, 1);
+}
+
+int Core::anchor(lua_State* L) {
+    pushAnchored(L, kAnchorTable);
+    lua_insert(L, -2);
+    const int reference = luaL_ref(L, -2);
+    lua_pop(L, 1);
+    return reference;
+}
+
+// The anchor table's free list already has its head, so this never allocates.
+void Core::unanchor(int reference) {
+    luaL_unref(anchors, kAnchorTable, reference);
+}
+
+bool Core::isScriptRunning() const {
+    lua_Debug frame;
+    return scriptsRunning > 0 || (luaState != nullptr && lua_getstack(luaState, 0, &frame) != 0);
+}
+
+void Core::requestLoadState(std::string path, std::function<void(bool loaded)> done) {
+    requests.push_back([this, path = std::move(path), done = std::move(done)] {
+        const bool loaded = loadState(path);
+        if (done) {
+            done(loaded);
+        }
+    });
+}
+
+void Core::requestResetScripting(std::function<void()> done) {
+    requests.push_back([this, done = std::move(done)] {
+        resetScripting();
+        if (done) {
+            done();
+        }
+    });
+}
+
+// Each request is taken off the list before it runs, so one that ends in Log::error leaves the
+// later ones for the next frame. Requests made meanwhile (by `done`) wait for the next frame.
+void Core::performRequests() {
+    for (size_t count = requests.size(); count > 0; --count) {
+        std::function<void()> request = std::move(requests.front());
+        requests.erase(requests.begin());
+        request();
+    }
 }
 
 // Run protected on a fresh state, with the Core as light userdata argument 1. Layer 1 is the
 // real globals table: the standard libraries, "core", "state", the six engine functions and the
 // registered ones. Layer 2 is the state table, which becomes the main thread's globals: reads
 // fall back to the real globals, writes land in it. (Layer 3, each script thread's own
-// environment, is made with the thread.)
+// environment, is made with the thread.) The anchor thread is made here too.
 int Core::buildLuaState(lua_State* L) {
     auto* core = static_cast<Core*>(lua_touserdata(L, 1));
     luaL_openlibs(L);
 
+    lua_State* anchors = lua_newthread(L);  // thread
+    lua_pushlightuserdata(L, const_cast<char*>(&kNewAnchorsKey));
+    lua_pushvalue(L, -2);
+    lua_rawset(L, LUA_REGISTRYINDEX);        // thread
+    lua_createtable(L, 0, 1);                // thread, anchor table
+    lua_pushinteger(L, 0);                   // the head of luaL_ref's free list
+    lua_rawseti(L, -2, 0);
     lua_getfield(L, LUA_GLOBALSINDEX, "debug");
-    lua_getfield(L, -1, "traceback");
-    registry::set(L, registry::tracebackKey);
+    lua_getfield(L, -1, "traceback");        // thread, anchor table, debug, traceback
+    lua_remove(L, -2);
+    lua_pushvalue(L, -1);
+    lua_pushcclosure(L, describeFailure, 1);
+    lua_insert(L, -2);
+    lua_pushcclosure(L, describeError, 1);   // thread, anchor table, failure, handler
+    lua_xmove(L, anchors, 3);                // thread
     lua_pop(L, 1);
 
     lua_pushlightuserdata(L, core);  // for scripts that read it; the engine never does

@@ -19,6 +19,7 @@
 
 #include "lua_memory.h"
 #include "objects_by_id.h"
+#include "script_thread.h"
 
 class Lock;
 class Object;
@@ -45,13 +46,19 @@ public:
 
     // Discards every script thread (the Lua state is closed), object and lock, and builds a
     // fresh Lua state with the engine's globals. Ids restart at 1; the game time and the
-    // registered functions stay. Never call it from a script or from a function a script calls.
-    void resetScripting();
+    // registered functions stay. While a script runs (from a function a script calls) it would
+    // close the state under that script: it is refused, with a log line, and returns false;
+    // requestResetScripting is the way to ask for it from there.
+    bool resetScripting();
     // Installs `function` as the global `name` at every later reset, after the engine's own
     // functions, so a name they use ("wait", say) takes the registered function instead.
     void registerFunction(const std::string& name, lua_CFunction function);
     // The main state, whose globals table is the state table; null before the first reset.
+    // The bottom slot of its stack belongs to the engine: leave it there.
     lua_State* getLuaState() const { return luaState; }
+    // Whether Lua code is running: a script thread, a script file's main chunk, or any function
+    // called in the main state.
+    bool isScriptRunning() const;
 
     // ---- State file ----
 
@@ -71,7 +78,17 @@ public:
     // each such type, which is then destroyed unused. Key blocks that a host type reads itself
     // can only be read after the reset; a fault there returns false with the state reset.
     // A variable of a type the file cannot hold ends in Log::error, the state untouched.
+    // Refused (false, with a log line) while a script runs; see requestLoadState.
     bool loadState(std::string path);
+
+    // The safe way for a script (through a function the host registers) to ask for a load or a
+    // reset: each is performed after the current frame, once its frame callback has returned
+    // (after the next frame when none is under way), in the order asked. `done` then learns the
+    // outcome. After a load or a reset no thread runs, the asking one included: `done` is where
+    // a host starts the scripts again. After a failed load the state is as it was and the
+    // asking thread carries on; `done(false)` may tell it, through a variable or a key.
+    void requestLoadState(std::string path, std::function<void(bool loaded)> done = {});
+    void requestResetScripting(std::function<void()> done = {});
 
     // ---- Objects ----
 
@@ -81,8 +98,8 @@ public:
     // The first object in list order with this id, or null.
     Object* findObject(int id) const;
     // Removes the object from the list and destroys it; false when no live object has the id.
-    // Its pending events go with it: a script thread waiting on one stays suspended until the
-    // next reset, and no later object can be taken for this one. While the frame loop updates
+    // Its pending events go with it, and so do the script threads waiting on them, which
+    // nothing could resume any more; no later object can be taken for this one. While the frame loop updates
     // objects the destruction waits for the end of the walk, so an object may delete itself
     // from inside its own update.
     bool deleteObject(int id);
@@ -116,7 +133,9 @@ public:
     lua_State* createThread(Object* object, const std::string& functionName);
     // Resumes `thread` with the object's id (the first time) plus the `argCount` values the
     // caller pushed. A thread that ends is released; one that fails is released, then its
-    // message and traceback go to Log::error. `object` is not consulted.
+    // message and traceback go to Log::error. A thread that cannot be resumed (it ended, or it
+    // runs) is not: the values are popped, and one that ended is released. `object` is not
+    // consulted.
     void resumeThread(Object* object, lua_State* thread, int argCount);
     // createThread, then the first resume: the function runs until it waits, ends or fails.
     // False when no thread could be made.
@@ -140,6 +159,18 @@ private:
 
     static void* allocateLua(void* core, void* block, size_t oldSize, size_t newSize);
     static int buildLuaState(lua_State* L);
+    void anchorLuaState();
+
+    // The anchor thread's stack: values the engine keeps in the Lua state where no script can
+    // reach them (the registry is open to any script through debug.getregistry).
+    static constexpr int kAnchorTable = 1;  // references that keep threads alive
+    static constexpr int kDescribeFailure = 2;  // a failed thread's error and traceback
+    static constexpr int kErrorHandler = 3;     // a message handler adding the traceback
+    // Pushes one of those values onto `L`.
+    void pushAnchored(lua_State* L, int slot) const;
+    // A reference in the anchor table to the value on top of `L`, which is popped.
+    int anchor(lua_State* L);
+    void unanchor(int reference);
 
     // Object list (object_list.cpp). Deleted objects leave a null hole in `objects` until it is
     // compacted, so deletion never shifts the slots a running walk depends on.
@@ -157,27 +188,43 @@ private:
     void endWalk();
 
     // Script threads (script_threads.cpp).
-    lua_State* newScriptThread();
-    // lua_resume, noting for Lock::yield whether `thread` is a script thread (one `threads`
-    // keeps alive) while it runs.
-    int resume(lua_State* thread, int argCount, bool scriptThread);
+    ScriptThread* newScriptThread();
+    ScriptThread* prepareThread(Object* object, const std::string& functionName);
+    // Resumes `thread` (`record` is its record, if it is a script thread) when it can be
+    // resumed, then finishes the resume; returns without either when it cannot. `reference`
+    // anchors a waiter that is not a script thread: it is let go once the resume returns.
+    void resumeIfSuspended(lua_State* thread, ScriptThread* record, int argCount,
+                           int reference = LUA_NOREF);
+    // lua_resume, noting for Lock::yield which script thread, if any, runs.
+    int resume(lua_State* thread, int argCount, ScriptThread* record);
     void releaseThread(lua_State* thread);
+    // The thread no longer waits for its event: the Lock that named it forgets it.
+    void stopWaiting(ScriptThread& record);
     void finishResume(lua_State* thread, int status);
+    std::string failureText(lua_State* L, lua_State* thread);
     [[noreturn]] void failThread(lua_State* thread, const std::string& message);
     void rethrowHeldException();
 
     // Locks (locks.cpp). Each object keeps its own pending events, so finding one never
     // looks beyond that object, and the events go when the object does.
+    void resumeWaiter(const Lock& lock);
     void dropLocks(Object* object);
+    void forgetWaiter(const Lock& lock);
+
+    // Loads and resets asked for while scripts may run, performed after the frame.
+    void performRequests();
 
     ObjectFactory objectFactory;
     FrameCallback frameCallback;
     std::vector<Object*> objects;                 // creation order; null where one was deleted
-    std::unordered_map<lua_State*, int> threads;  // live thread -> its registry reference
-    lua_State* runningScriptThread = nullptr;     // what the innermost resume runs, if listed
+    std::unordered_map<lua_State*, ScriptThread> threads;  // nodes stay put: Locks point at them
+    ScriptThread* runningScriptThread = nullptr;  // what the innermost resume runs, if listed
+    int scriptsRunning = 0;                       // resumes and main chunks under way
+    std::vector<std::function<void()>> requests;  // asked for by requestLoadState and the like
     std::map<std::string, lua_CFunction> functions;
     LuaMemory luaMemory;  // outlives every Lua state the Core makes
     lua_State* luaState = nullptr;
+    lua_State* anchors = nullptr;  // never runs; held at the bottom of the main state's stack
     float time = 0.0f;
     bool running = true;
     int nextObjectId = 1;

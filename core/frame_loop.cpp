@@ -71,6 +71,7 @@ void Core::runFrame(float elapsed) {
     if (frameCallback) {
         frameCallback(elapsed);
     }
+    performRequests();
 }
 
 void Core::updateObjects(float elapsed) {

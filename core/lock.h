@@ -1,12 +1,15 @@
 // A pending event: something about one object, named by an event number, that a script thread
 // can wait for. Event 0 is the object's pause running out. At most one thread waits on a Lock.
 // Each object holds its own Locks by value; the Core takes one out before resuming the waiter,
-// so the resumed script may pause again on the same event, or delete the object.
+// so the resumed script may pause again on the same event, or delete the object. A waiter that
+// is no longer suspended when its event comes (a script resumed its coroutine early) is let go
+// instead of resumed.
 #pragma once
 
 #include <lua.hpp>
 
 class Object;
+struct ScriptThread;
 
 class Lock {
 public:
@@ -16,13 +19,10 @@ public:
         return this->object == object && this->eventId == eventId;
     }
     // Makes `thread` the waiter and suspends it; the native function that calls this returns
-    // the result to Lua at once. The Lock keeps the thread alive while it waits, whoever made
-    // it. Where the thread cannot yield (inside a metamethod or a protected call) Lua raises its
-    // error and nothing is recorded.
+    // the result to Lua at once. The thread stays alive while it waits, whoever made it. Where
+    // the thread cannot yield (inside a metamethod or a protected call) Lua raises its error and
+    // nothing is recorded.
     int yield(lua_State* thread);
-    // Resumes the waiting thread, if any, with no values; it runs until it waits again, ends
-    // or fails.
-    void resume();
 
     Object* object;
     int eventId;
@@ -30,5 +30,6 @@ public:
 
 private:
     friend class Core;
-    int threadReference = LUA_NOREF;  // keeps alive a waiter that is not a script thread
+    ScriptThread* owner = nullptr;    // the waiter's record, when it is one of the Core's threads
+    int threadReference = LUA_NOREF;  // in the anchor table: keeps any other waiter alive
 };

@@ -5,6 +5,7 @@
 // few events, however many objects wait. An object's locks go when it is deleted, so none can be
 // taken for a later object made at the same address.
 #include <algorithm>
+#include <utility>
 
 #include "core/core.h"
 #include "core/lock.h"
@@ -23,24 +24,20 @@ auto findIn(Locks& pending, const Object* object, int eventId) {
 
 int Lock::yield(lua_State* thread) {
     const int result = lua_yield(thread, 0);  // raises where the thread cannot yield
-    if (thread != object->getCore()->runningScriptThread) {
+    Core* core = object->getCore();
+    ScriptThread* running = core->runningScriptThread;
+    if (running != nullptr && running->thread == thread) {
+        owner = running;  // the Core keeps it alive
+        running->waitObject = object;
+        running->waitEvent = eventId;
+    } else {
         // Most likely a script's own coroutine: nothing else may keep it alive until the event
         // comes. (A script thread another script resumed is held twice, which does no harm.)
         lua_pushthread(thread);
-        threadReference = luaL_ref(thread, LUA_REGISTRYINDEX);  // stack as lua_yield left it
+        threadReference = core->anchor(thread);  // stack as lua_yield left it
     }
     this->thread = thread;
     return result;
-}
-
-void Lock::resume() {
-    if (thread == nullptr) {
-        return;
-    }
-    Core* core = object->getCore();  // read first: the resumed script may delete the object
-    const int status = core->resume(thread, 0, threadReference == LUA_NOREF);
-    luaL_unref(core->luaState, LUA_REGISTRYINDEX, threadReference);
-    core->finishResume(thread, status);
 }
 
 bool Core::addLock(Object* object, int eventId) {
@@ -63,10 +60,20 @@ void Core::releaseLock(Object* object, int eventId) {
     }
     // Out of the list before its thread runs, so the script can wait on a fresh lock for the
     // same event.
-    Lock lock = *found;
+    const Lock lock = *found;
     *found = pending.back();
     pending.pop_back();
-    lock.resume();
+    resumeWaiter(lock);
+}
+
+void Core::resumeWaiter(const Lock& lock) {
+    if (lock.thread == nullptr) {
+        return;
+    }
+    if (lock.owner != nullptr) {
+        lock.owner->waitObject = nullptr;
+    }
+    resumeIfSuspended(lock.thread, lock.owner, 0, lock.threadReference);
 }
 
 Lock* Core::findLock(Object* object, int eventId) const {
@@ -74,13 +81,26 @@ Lock* Core::findLock(Object* object, int eventId) const {
     return found == object->pendingLocks.end() ? nullptr : &*found;
 }
 
-// A script thread waiting on one of these locks stays suspended, in `threads`, until the next
-// reset. Once the Lua state is closed there are no references left to release.
+// A deleted object's waiters can never be resumed through the engine: the Core lets them go so
+// Lua can collect them (unless a script still holds one, and resumes it itself).
 void Core::dropLocks(Object* object) {
-    for (const Lock& lock : object->pendingLocks) {
-        if (lock.thread != nullptr && luaState != nullptr) {
-            luaL_unref(luaState, LUA_REGISTRYINDEX, lock.threadReference);
-        }
+    std::vector<Lock> dropped;
+    dropped.swap(object->pendingLocks);
+    for (const Lock& lock : dropped) {
+        forgetWaiter(lock);
     }
-    object->pendingLocks.clear();
+}
+
+void Core::forgetWaiter(const Lock& lock) {
+    if (lock.thread == nullptr || luaState == nullptr) {
+        return;  // once the Lua state is closed there is nothing left to let go
+    }
+    if (lock.owner == nullptr) {
+        unanchor(lock.threadReference);
+        return;
+    }
+    lock.owner->waitObject = nullptr;
+    if (lua_status(lock.thread) == LUA_YIELD) {  // not one that a script resumed and that runs
+        releaseThread(lock.thread);
+    }
 }

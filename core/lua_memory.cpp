@@ -5,6 +5,22 @@
 #include <cstring>
 #include <new>
 
+// In the sanitizer build a pooled block that is free (or not yet handed out) is poisoned, so the
+// sanitizer reports any use of one as it would for the C heap's freed memory.
+#if __has_include(<sanitizer/asan_interface.h>)
+#include <sanitizer/asan_interface.h>
+#endif
+#ifndef ASAN_POISON_MEMORY_REGION
+#define ASAN_POISON_MEMORY_REGION(address, size) ((void)(address), (void)(size))
+#define ASAN_UNPOISON_MEMORY_REGION(address, size) ((void)(address), (void)(size))
+#endif
+
+LuaMemory::~LuaMemory() {
+    for (const auto& slab : slabs) {
+        ASAN_UNPOISON_MEMORY_REGION(slab.get(), kSlabBytes);
+    }
+}
+
 void* LuaMemory::reallocate(void* memory, void* block, size_t oldSize, size_t newSize) {
     auto& self = *static_cast<LuaMemory*>(memory);
     if (block == nullptr) {
@@ -48,6 +64,7 @@ void* LuaMemory::allocate(size_t size) {
         return nullptr;
     }
     FreeBlock* block = freeBlocks[sizeClass];
+    ASAN_UNPOISON_MEMORY_REGION(block, blockBytes(sizeClass));
     freeBlocks[sizeClass] = block->next;
     return block;
 }
@@ -57,11 +74,12 @@ void LuaMemory::release(void* block, size_t size) {
     auto* freed = static_cast<FreeBlock*>(block);
     freed->next = freeBlocks[sizeClass];
     freeBlocks[sizeClass] = freed;
+    ASAN_POISON_MEMORY_REGION(block, blockBytes(sizeClass));
 }
 
 // Cuts a fresh slab into blocks of the class and lists them, lowest address first.
 bool LuaMemory::addSlab(size_t sizeClass) {
-    const size_t blockBytes = (sizeClass + 1) * kGranule;
+    const size_t blockBytes = LuaMemory::blockBytes(sizeClass);
     std::unique_ptr<std::byte[]> slab(new (std::nothrow) std::byte[kSlabBytes]);
     if (slab == nullptr) {
         return false;
@@ -79,6 +97,7 @@ bool LuaMemory::addSlab(size_t sizeClass) {
         next = block;
     }
     freeBlocks[sizeClass] = next;
+    ASAN_POISON_MEMORY_REGION(slab.get(), kSlabBytes);
     slabs.back() = std::move(slab);
     return true;
 }

@@ -15,6 +15,7 @@ public:
     static constexpr size_t kLargestPooled = 256;
 
     LuaMemory() = default;
+    ~LuaMemory();
     LuaMemory(const LuaMemory&) = delete;
     LuaMemory& operator=(const LuaMemory&) = delete;
 
@@ -33,6 +34,7 @@ private:
     };
 
     static size_t sizeClass(size_t size) { return (size + kGranule - 1) / kGranule - 1; }
+    static size_t blockBytes(size_t sizeClass) { return (sizeClass + 1) * kGranule; }
     void* allocate(size_t size);
     void release(void* block, size_t size);
     bool addSlab(size_t sizeClass);

@@ -136,19 +136,26 @@ int ScriptFunctions::pause(lua_State* L) {
 
 // wait(..., event) -> nothing. Suspends the calling script thread until the event (the last
 // argument) is signalled; returns at once when it is not pending or another thread waits on it.
+// The event is read as Lua indexes any value: a string's fields are nil, and nil or a number
+// raises Lua's own error. Both fields are read before anything is looked up, since reading one
+// may run a script (an __index metamethod) that deletes the object.
 int ScriptFunctions::wait(lua_State* L) {
-    const int event = lua_gettop(L);
-    if (!lua_istable(L, event)) {
-        luaL_error(L, "bad argument #%d to 'wait' (event table expected, got %s)", event,
-                   event == 0 ? "no value" : luaL_typename(L, event));
+    if (lua_gettop(L) == 0) {
+        lua_pushnil(L);  // the last argument of a call with none
     }
-    const Core& core = coreOf(L);
+    const int event = lua_gettop(L);
+    if (!lua_istable(L, event) && !luaL_getmetafield(L, event, "__index")) {
+        luaL_error(L, "attempt to index a %s value", luaL_typename(L, event));  // with the line
+    }
+    lua_settop(L, event);  // the __index field, if one was pushed
     pushField(L, event, kOidName);
-    Object* object = core.findObject(idAt(L, -1));
     pushField(L, event, kEidName);
+    const int objectId = idAt(L, -2);
     const int eventId = truncateToInt(lua_tonumber(L, -1));
     lua_pop(L, 2);
 
+    const Core& core = coreOf(L);
+    Object* object = core.findObject(objectId);
     Lock* lock = object == nullptr ? nullptr : core.findLock(object, eventId);
     if (lock == nullptr || lock->thread != nullptr) {
         return 0;

@@ -4,31 +4,31 @@
 // then the state table, then the real globals. While the script file's main chunk runs, every
 // global it assigns stays private to the thread; once the entry function is found, assigning a
 // global the thread does not hold goes to the state table, shared by every script and saved
-// with the state. A thread is kept alive by a registry reference, listed in `threads`, from its
-// creation until it ends or fails.
+// with the state. A thread is kept alive by a reference in the anchor table, which no script can
+// reach, from its creation until it ends, fails, or waits for an event of a deleted object.
 #include <string>
 #include <utility>
 
 #include "core/core.h"
-#include "core/registry.h"
+#include "core/lock.h"
 #include "log/log.h"
 #include "objects/object.h"
 
 namespace {
 
-// Run protected on the main state: a new thread whose globals are a fresh environment with a
-// metatable reading through to the state table (the main thread's globals). Returns the thread
-// and its registry reference.
+// Run protected on the main state, with the anchor table as argument 1: a new thread whose
+// globals are a fresh environment with a metatable reading through to the state table (the
+// main thread's globals). Returns the thread and its reference in the anchor table.
 int makeScriptThread(lua_State* L) {
-    lua_newthread(L);                // thread
-    lua_createtable(L, 0, 0);        // thread, environment
-    lua_createtable(L, 0, 2);        // thread, environment, meta
-    lua_getfenv(L, 1);               // thread, environment, meta, state
-    lua_setfield(L, -2, "__index");  // thread, environment, meta
-    lua_setmetatable(L, -2);         // thread, environment
-    lua_setfenv(L, 1);               // thread
-    lua_pushvalue(L, 1);
-    lua_pushinteger(L, luaL_ref(L, LUA_REGISTRYINDEX));  // thread, reference
+    lua_newthread(L);                // anchors, thread
+    lua_createtable(L, 0, 0);        // anchors, thread, environment
+    lua_createtable(L, 0, 2);        // anchors, thread, environment, meta
+    lua_getfenv(L, 2);               // anchors, thread, environment, meta, state
+    lua_setfield(L, -2, "__index");  // anchors, thread, environment, meta
+    lua_setmetatable(L, -2);         // anchors, thread, environment
+    lua_setfenv(L, 2);               // anchors, thread
+    lua_pushvalue(L, 2);
+    lua_pushinteger(L, luaL_ref(L, 1));  // anchors, thread, reference
     return 2;
 }
 
@@ -58,56 +58,88 @@ std::string errorText(lua_State* L) {
     return std::string("(error object is a ") + luaL_typename(L, -1) + " value)";
 }
 
-// The message on top of a failed thread followed by the thread's traceback, as Lua's own
-// debug.traceback writes it. Built on the main state `L`; both stacks are left as they were.
-std::string failureText(lua_State* L, lua_State* thread) {
-    registry::push(L, registry::tracebackKey);  // traceback
-    lua_checkstack(thread, 2);
+// Whether lua_resume can go on with `thread` and the `argCount` values pushed on it: it is
+// suspended in a yield, or it has not started and holds a function to call.
+bool canResume(lua_State* thread, int argCount) {
+    if (lua_status(thread) == LUA_YIELD) {
+        return true;
+    }
+    lua_Debug frame;
+    return lua_status(thread) == 0 && lua_getstack(thread, 0, &frame) == 0 &&
+           lua_gettop(thread) > argCount;
+}
+
+// Whether `thread` is over: it neither runs, nor waits to be resumed, nor has started.
+bool hasEnded(lua_State* thread) {
+    lua_Debug frame;
+    return lua_status(thread) != LUA_YIELD &&
+           (lua_status(thread) != 0 ||
+            (lua_getstack(thread, 0, &frame) == 0 && lua_gettop(thread) == 0));
+}
+
+}  // namespace
+
+// The error on top of a failed thread, as text, followed by the thread's traceback, as Lua's
+// own debug.traceback writes it. Built on the main state `L`; both stacks are left as they were.
+std::string Core::failureText(lua_State* L, lua_State* thread) {
+    pushAnchored(L, kDescribeFailure);
     lua_pushthread(thread);
-    lua_xmove(thread, L, 1);  // traceback, thread
-    lua_pushvalue(thread, -1);
-    lua_xmove(thread, L, 1);  // traceback, thread, message
-    lua_pcall(L, 2, 1, 0);    // text, or the error of a traceback that could not be made
+    lua_xmove(thread, L, 1);
+    lua_pcall(L, 1, 1, 0);  // text, or the error of a traceback that could not be made
     std::string text = errorText(L);
     lua_pop(L, 1);
     return text;
 }
 
-}  // namespace
-
-lua_State* Core::newScriptThread() {
-    lua_checkstack(luaState, 3);
+// Lua raises nothing but a want of memory here, except for a finalizer (__gc) that a script
+// gave a userdata, which may run whenever Lua allocates: its error is reported as any other.
+ScriptThread* Core::newScriptThread() {
+    lua_checkstack(luaState, 4);
+    pushAnchored(luaState, kErrorHandler);
     lua_pushcfunction(luaState, makeScriptThread);
-    if (lua_pcall(luaState, 0, 2, 0) != 0) {
-        lua_pop(luaState, 1);
-        Log::error("Failed to create new lua thread.");
+    pushAnchored(luaState, kAnchorTable);
+    const int status = lua_pcall(luaState, 1, 2, -3);
+    if (status != 0) {
+        const std::string error = status == LUA_ERRMEM ? "Failed to create new lua thread."
+                                                       : errorText(luaState);
+        lua_pop(luaState, 2);
+        Log::error(error);
     }
     lua_State* thread = lua_tothread(luaState, -2);
-    threads.emplace(thread, static_cast<int>(lua_tointeger(luaState, -1)));
-    lua_pop(luaState, 2);
-    return thread;
+    const int reference = static_cast<int>(lua_tointeger(luaState, -1));
+    lua_pop(luaState, 3);
+    return &threads.try_emplace(thread, ScriptThread{thread, reference}).first->second;
 }
 
 lua_State* Core::createThread(Object* object, const std::string& functionName) {
+    ScriptThread* record = prepareThread(object, functionName);
+    return record == nullptr ? nullptr : record->thread;
+}
+
+ScriptThread* Core::prepareThread(Object* object, const std::string& functionName) {
     if (object->getScript().empty() || luaState == nullptr) {
         return nullptr;
     }
     const int id = object->getId();  // the file may delete the object: it is not touched again
-    lua_State* thread = newScriptThread();
+    ScriptThread* record = newScriptThread();
+    lua_State* thread = record->thread;
 
     // The chunk's compile error is a message alone; a run-time error carries a traceback.
     if (luaL_loadfile(thread, object->getScript().c_str()) != 0) {
         failThread(thread, errorText(thread));
     }
-    registry::push(thread, registry::tracebackKey);  // chunk, handler
-    lua_insert(thread, 1);                           // handler, chunk
-    if (lua_pcall(thread, 0, 0, 1) != 0) {
+    pushAnchored(thread, kErrorHandler);  // chunk, handler
+    lua_insert(thread, 1);                // handler, chunk
+    ++scriptsRunning;
+    int status = lua_pcall(thread, 0, 0, 1);
+    if (status == 0) {
+        lua_pushcfunction(thread, findEntryFunction);
+        lua_pushlstring(thread, functionName.data(), functionName.size());
+        status = lua_pcall(thread, 1, 1, 1);  // a script may have given the state table a
+    }                                         // metatable that raises
+    --scriptsRunning;
+    if (status != 0) {
         failThread(thread, errorText(thread));
-    }
-    lua_pushcfunction(thread, findEntryFunction);
-    lua_pushlstring(thread, functionName.data(), functionName.size());
-    if (lua_pcall(thread, 1, 1, 1) != 0) {      // a script may have given the state table a
-        failThread(thread, errorText(thread));  // metatable that raises
     }
     lua_remove(thread, 1);  // entry function or nil
     if (lua_isnil(thread, -1) || heldException) {
@@ -116,36 +148,72 @@ lua_State* Core::createThread(Object* object, const std::string& functionName) {
         return nullptr;
     }
     lua_pushnumber(thread, id);
-    return thread;
+    return record;
 }
 
 void Core::resumeThread(Object*, lua_State* thread, int argCount) {
-    finishResume(thread, resume(thread, argCount + 1, true));
-}
-
-int Core::resume(lua_State* thread, int argCount, bool scriptThread) {
-    lua_State* const outer = runningScriptThread;  // a host function may resume another thread
-    runningScriptThread = scriptThread ? thread : nullptr;
-    const int status = lua_resume(thread, argCount);
-    runningScriptThread = outer;
-    return status;
+    auto found = threads.find(thread);
+    resumeIfSuspended(thread, found == threads.end() ? nullptr : &found->second, argCount + 1);
 }
 
 bool Core::startThread(Object* object, const std::string& functionName) {
-    lua_State* thread = createThread(object, functionName);
-    if (thread == nullptr) {
+    ScriptThread* record = prepareThread(object, functionName);
+    if (record == nullptr) {
         return false;
     }
-    resumeThread(object, thread, 0);  // the object may be gone when this returns
+    resumeIfSuspended(record->thread, record, 1);  // the object may be gone when this returns
     return true;
+}
+
+void Core::resumeIfSuspended(lua_State* thread, ScriptThread* record, int argCount,
+                             int reference) {
+    if (!canResume(thread, argCount)) {
+        lua_pop(thread, argCount);
+        if (reference != LUA_NOREF) {
+            unanchor(reference);
+        } else if (hasEnded(thread)) {
+            releaseThread(thread);
+        }
+        return;
+    }
+    const int status = resume(thread, argCount, record);
+    if (reference != LUA_NOREF) {
+        unanchor(reference);
+    }
+    finishResume(thread, status);
+}
+
+int Core::resume(lua_State* thread, int argCount, ScriptThread* record) {
+    if (record != nullptr && record->waitObject != nullptr) {
+        stopWaiting(*record);  // resumed before its event came
+    }
+    ScriptThread* const outer = runningScriptThread;  // a host function may resume another
+    runningScriptThread = record;
+    ++scriptsRunning;
+    const int status = lua_resume(thread, argCount);
+    --scriptsRunning;
+    runningScriptThread = outer;
+    return status;
 }
 
 void Core::releaseThread(lua_State* thread) {
     auto found = threads.find(thread);
     if (found != threads.end()) {
-        luaL_unref(luaState, LUA_REGISTRYINDEX, found->second);
+        if (found->second.waitObject != nullptr) {
+            stopWaiting(found->second);
+        }
+        unanchor(found->second.reference);
         threads.erase(found);
     }
+}
+
+void Core::stopWaiting(ScriptThread& record) {
+    Lock* lock = findLock(record.waitObject, record.waitEvent);
+    if (lock != nullptr && lock->owner == &record) {
+        lock->owner = nullptr;
+        lock->thread = nullptr;
+    }
+    record.waitObject = nullptr;
 }
 
 // Called after every resume the Core makes. A thread that yielded stays; one that ended is

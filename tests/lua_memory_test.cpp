@@ -28,6 +28,16 @@ TEST(LuaMemoryTest, ResizingKeepsTheContentsAcrossEverySizeBoundary) {
     EXPECT_EQ(LuaMemory::reallocate(&memory, block, sizes[std::size(sizes) - 1], 0), nullptr);
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+TEST(LuaMemoryTest, TheSanitizerSeesAFreedSmallBlockUsed) {
+    LuaMemory memory;
+    auto* block = static_cast<volatile char*>(LuaMemory::reallocate(&memory, nullptr, 0, 40));
+    block[39] = 1;
+    LuaMemory::reallocate(&memory, const_cast<char*>(block), 40, 0);
+    EXPECT_DEATH(block[39] = 2, "use-after-poison");
+}
+#endif
+
 TEST(LuaMemoryTest, FreedSmallBlocksAreReusedAndLiveOnesNeverShared) {
     LuaMemory memory;
     std::vector<void*> blocks;
