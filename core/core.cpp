@@ -33,8 +33,7 @@ namespace {
 
 // An error raised outside every protected call: Lua aborts the program once this returns.
 int reportUnprotectedError(lua_State* L) {
-    std::fprintf(stderr, "PANIC: unprotected error in call to Lua API (%s)\n",
-                 lua_tostring(L, -1));
+    std::fprintf(stderr, "PANIC: unprotected error in call to Lua API (%s)\n", lua_tostring(L, -1));
     return 0;
 }
 
@@ -223,18 +222,26 @@ void Core::registerFunction(const std::string& name, lua_CFunction function) {
     functions[name] = function;
 }
 
-Object* Core::createObject(int type, const std::string& script) {
+std::unique_ptr<Object> Core::makeObject(int type, const std::string& script, int id) {
     std::unique_ptr<Object> object(type == 0 ? new Object : nullptr);
     if (object == nullptr && objectFactory) {
         object.reset(objectFactory(type));
     }
+    if (object != nullptr) {
+        object->type = type;
+        object->script = script;
+        object->core = this;
+        object->id = id;
+        object->listSlot = kDetached;
+    }
+    return object;
+}
+
+Object* Core::createObject(int type, const std::string& script) {
+    std::unique_ptr<Object> object = makeObject(type, script, nextObjectId);
     if (object == nullptr) {
         return nullptr;
     }
-    object->type = type;
-    object->script = script;
-    object->core = this;
-    object->id = nextObjectId;
     appendObject(object.get());
     // Wraps at the end of the int range instead of overflowing: a loaded file may set any value.
     nextObjectId = static_cast<int>(static_cast<unsigned>(nextObjectId) + 1u);

@@ -13,6 +13,7 @@
 #include <exception>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -68,16 +69,17 @@ public:
     // value (or name) cannot be stored ends in Log::error, also without touching `path`.
     bool saveState(std::string path);
     // Replaces the whole scripting state with what `path` holds: the state table's variables,
-    // the objects with their saved ids, scripts, pause timers and keys, and the next object id.
-    // No thread runs and no lock stands afterwards. The file is checked before anything is
-    // discarded: one that does not open, is not a regular file, is larger than the machine's
-    // memory, is cut short, holds lengths or counts beyond its end, or names an object type the
-    // factory cannot make leaves the running state untouched and returns false (the reason goes
-    // to the log). Bytes after the next object id are not read (the log says how many). No
-    // exception leaves a load: one raised inside it returns false. The factory may be asked for an object of
-    // each such type, which is then destroyed unused. Key blocks that a host type reads itself
-    // can only be read after the reset; a fault there returns false with the state reset.
-    // A variable of a type the file cannot hold ends in Log::error, the state untouched.
+    // the objects with their saved ids, scripts, pause timers and keys, and the next object id,
+    // raised past every loaded id (and from 0) when the file gives one a new object would repeat
+    // (the log says so). No thread runs and no lock stands afterwards. All or nothing: the whole
+    // file is read before anything is discarded, each key block of a host type by that type's
+    // own load on an object made for the purpose (so the factory is asked twice for each such
+    // object, and the first is destroyed unused). A file that does not open, is not a regular
+    // file, is larger than the machine's memory, is cut short, holds lengths or counts beyond its
+    // end, or names an object type the factory cannot make leaves the running state untouched
+    // and returns false (the reason goes to the log); so does an exception raised inside the
+    // load. Bytes after the next object id are not read (the log says how many). A variable of a
+    // type the file cannot hold ends in Log::error, the state untouched.
     // Refused (false, with a log line) while a script runs; see requestLoadState.
     bool loadState(std::string path);
 
@@ -171,6 +173,10 @@ private:
     // A reference in the anchor table to the value on top of `L`, which is popped.
     int anchor(lua_State* L);
     void unanchor(int reference);
+
+    // An object of `type` (plain for 0, else the factory's) with this identity, not listed;
+    // null when the factory makes none.
+    std::unique_ptr<Object> makeObject(int type, const std::string& script, int id);
 
     // Object list (object_list.cpp). Deleted objects leave a null hole in `objects` until it is
     // compacted, so deletion never shifts the slots a running walk depends on.

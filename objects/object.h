@@ -41,7 +41,9 @@ public:
     // A host type that overrides save must override load to read back exactly what it wrote.
     virtual void save(BinaryWriter& writer) const;
     // Reads what save wrote, setting each key read (keys already held stay unless replaced).
-    // Stops at the first read past the end of the file, which the reader then reports.
+    // Stops at the first read past the end of the file, which the reader then reports. A load
+    // reads every block twice, first into an object that is never listed, to check the file
+    // before the running state goes: an override must change nothing but its own object.
     virtual void load(BinaryReader& reader);
 
     int getId() const { return id; }

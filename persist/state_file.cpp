@@ -1,7 +1,9 @@
 // Core::saveState and Core::loadState: the scripting state to and from a state file.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
-#include <set>
+#include <memory>
 #include <string>
 
 #include "core/core.h"
@@ -20,8 +22,9 @@ public:
 
 private:
     static std::string writeGlobals(lua_State* L, BinaryWriter& writer);
-    static bool canMakeEveryType(Core& core, const StateFileContents& contents,
-                                 std::string& problem);
+    static bool readOwnLayouts(Core& core, BinaryReader& reader, StateFileContents& contents,
+                               std::string& problem);
+    static void raiseNextObjectId(Core& core, const std::string& path);
     static void setGlobals(lua_State* L, const std::vector<StoredGlobal>& globals);
     static bool refuse(const std::string& path, const std::string& reason);
 };
@@ -134,25 +137,39 @@ bool StateFile::refuse(const std::string& path, const std::string& reason) {
     return false;
 }
 
-// Asks the factory once for each host type the file names, so a type this program cannot make
-// is found before anything is discarded.
-bool StateFile::canMakeEveryType(Core& core, const StateFileContents& contents,
-                                 std::string& problem) {
-    std::set<int> types;
-    for (const StoredObject& object : contents.objects) {
-        if (object.type != 0) {
-            types.insert(object.type);
-        }
+// Reads the key blocks the scan left (from the first object of a host type on) and the next
+// object id, each block with the load of its object's own class, on objects made for the
+// purpose and never listed. So a block that only its class can read is checked, and a type the
+// program cannot make is found, while the running state is still whole.
+bool StateFile::readOwnLayouts(Core& core, BinaryReader& reader, StateFileContents& contents,
+                               std::string& problem) {
+    if (contents.trailerScanned) {
+        return true;
     }
-    for (int type : types) {
-        Object* probe = core.objectFactory ? core.objectFactory(type) : nullptr;
+    size_t index = 0;
+    while (contents.objects[index].blockScanned) {
+        ++index;
+    }
+    for (; index < contents.objects.size(); ++index) {
+        const StoredObject& stored = contents.objects[index];
+        std::unique_ptr<Object> probe = core.makeObject(stored.type, stored.script, stored.id);
         if (probe == nullptr) {
-            problem = "it holds objects of type " + std::to_string(type) +
+            problem = "it holds objects of type " + std::to_string(stored.type) +
                       ", which this program cannot make";
             return false;
         }
-        delete probe;
+        probe->load(reader);
+        if (!reader.good()) {
+            problem = "truncated in object " + std::to_string(index + 1) + "'s key block";
+            return false;
+        }
     }
+    contents.nextObjectId = reader.readInt();
+    if (!reader.good()) {
+        problem = "truncated in the next object id";
+        return false;
+    }
+    contents.trailerScanned = true;
     return true;
 }
 
@@ -199,9 +216,10 @@ bool StateFile::loadWhole(Core& core, const std::string& path) {
     if (!unsupported.empty()) {
         Log::error(unsupportedMessage(unsupported));
     }
-    if (!problem.empty() || !canMakeEveryType(core, contents, problem)) {
+    if (!problem.empty() || !readOwnLayouts(core, reader, contents, problem)) {
         return refuse(path, problem);
     }
+    const size_t stateEnd = reader.position();
 
     core.resetScripting();
     setGlobals(core.luaState, contents.globals);
@@ -217,11 +235,14 @@ bool StateFile::loadWhole(Core& core, const std::string& path) {
     for (Object* object : core.getObjects()) {
         object->load(reader);
     }
-    int nextObjectId = reader.readInt();
-    if (!reader.good()) {
-        return refuse(path, "it is cut short in a key block or the next object id");
+    reader.readInt();  // the next object id, read before
+    if (!reader.good() || reader.position() != stateEnd) {
+        return refuse(path,
+                      "a host type read its key block differently the second time; the "
+                      "scripting state was reset");
     }
-    core.nextObjectId = nextObjectId;
+    core.nextObjectId = contents.nextObjectId;
+    raiseNextObjectId(core, path);
     if (reader.remaining() != 0) {
         // The state ends with the next object id; what follows is not read, so a file that
         // something was appended to still loads.
@@ -229,4 +250,25 @@ bool StateFile::loadWhole(Core& core, const std::string& path) {
                   " bytes after its state, which were ignored.");
     }
     return true;
+}
+
+// A file may give a next id that a loaded object already has (or 0, which names no object);
+// new objects would then repeat live ids. Ids go on above the largest loaded one instead,
+// wrapping at the end of the int range as the counter does.
+void StateFile::raiseNextObjectId(Core& core, const std::string& path) {
+    const int given = core.nextObjectId;
+    int64_t next = given;
+    for (const Object* object : core.getObjects()) {
+        next = std::max<int64_t>(next, int64_t{object->getId()} + 1);
+    }
+    if (next == 0) {
+        next = 1;
+    }
+    core.nextObjectId = static_cast<int>(static_cast<uint32_t>(next));
+    if (core.nextObjectId != given) {
+        Log::info("The state file '" + path + "' gives " + std::to_string(given) +
+                  " as the next object id, " +
+                  (given == 0 ? "which names no object" : "at or below a loaded object's id") +
+                  "; new objects are numbered from " + std::to_string(core.nextObjectId) + ".");
+    }
 }

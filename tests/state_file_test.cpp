@@ -206,7 +206,7 @@ TEST_F(StateFileTest, AnUnknownVariableTypeInAFileEndsInAnErrorBeforeAnythingIsL
     EXPECT_EQ(eval("a"), "nil");
 }
 
-TEST_F(StateFileTest, HostTypesRoundTripThroughTheirOwnSaveAndLoad) {
+TEST_F(StateFileTest, HostTypesRoundTripAndADamagedBlockOfOneLeavesTheRunningStateWhole) {
     makeHostObject = [](int type) { return type == 7 ? new Counter : nullptr; };
     static_cast<Counter*>(core.createObject(7, "counter.lua"))->count = 41;
     core.createObject(0, "")->setString("after", "yes");
@@ -215,11 +215,44 @@ TEST_F(StateFileTest, HostTypesRoundTripThroughTheirOwnSaveAndLoad) {
     EXPECT_EQ(static_cast<Counter*>(core.findObject(1))->count, 41);
     EXPECT_EQ(core.findObject(2)->getString("after"), "yes");
 
-    // A program that no longer knows the type refuses the file and keeps running.
-    makeHostObject = [](int) { return nullptr; };
+    // Cut short anywhere, the host type's own block included, or of a type this program no
+    // longer makes: refused, and what runs goes on.
     core.createObject(0, "")->setString("kept", "yes");
+    started("function main(id) wait(pause(id, 1)) end");
+    for (size_t length = 0; length < file.size(); ++length) {
+        SCOPED_TRACE(length);
+        ASSERT_FALSE(load(file.substr(0, length)));
+        ASSERT_EQ(core.getObjects().size(), 4u);
+        ASSERT_EQ(core.threadCount(), 1u);
+    }
+    makeHostObject = [](int) { return nullptr; };
     EXPECT_FALSE(load(file));
     EXPECT_EQ(core.findObject(3)->getString("kept"), "yes");
+    EXPECT_THAT(logged(), HasSubstr("it holds objects of type 7, which this program cannot make"));
+}
+
+TEST_F(StateFileTest, NewObjectsAfterALoadNeverTakeALoadedIdOrZero) {
+    struct Case {
+        std::vector<int> ids;
+        int next;
+        int expected;
+    };
+    for (const Case& c : {Case{{1, 5}, 3, 6}, {{4}, 4, 5}, {{4}, 0, 5}, {{}, 0, 1}, {{2}, 9, 9}}) {
+        SCOPED_TRACE(c.next);
+        std::string headers, keyBlocks;
+        for (int id : c.ids) {
+            headers += i32(0) + str("") + i32(id);
+            keyBlocks += f32(0.0f) + i32(0);
+        }
+        ASSERT_TRUE(
+            load(u8(0) + i32(static_cast<int>(c.ids.size())) + headers + keyBlocks + i32(c.next)));
+        EXPECT_EQ(core.createObject(0, "")->getId(), c.expected);
+        const std::string line =
+            "gives " + std::to_string(c.next) + " as the next object id, " +
+            (c.next == 0 ? "which names no object" : "at or below a loaded object's id") +
+            "; new objects are numbered from " + std::to_string(c.expected) + ".";
+        EXPECT_EQ(logged().find(line) != std::string::npos, c.next != c.expected);
+    }
 }
 
 }  // namespace
