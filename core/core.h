@@ -65,7 +65,9 @@ public:
 
     // Writes the state table's variables, every object (header and key block) and the next
     // object id to `path`. The file is written beside the target and moved over it only when
-    // complete, so a failed save leaves an earlier file as it was; false then. A variable whose
+    // complete, so a failed save leaves an earlier file as it was; false then. Through symbolic
+    // links the file they name is replaced, beside it; a target that exists and is not a regular
+    // file (a folder, a FIFO, a device) is refused with a log line. A variable whose
     // value (or name) cannot be stored ends in Log::error, also without touching `path`.
     bool saveState(std::string path);
     // Replaces the whole scripting state with what `path` holds: the state table's variables,

@@ -11,6 +11,7 @@
 #include "objects/object.h"
 #include "persist/binary_reader.h"
 #include "persist/binary_writer.h"
+#include "persist/save_target.h"
 #include "persist/state_file_scan.h"
 #include "platform/os.h"
 
@@ -96,9 +97,15 @@ std::string StateFile::writeGlobals(lua_State* L, BinaryWriter& writer) {
 }
 
 bool StateFile::save(Core& core, const std::string& path) {
+    std::string target;
+    std::string problem;
+    if (!findSaveTarget(path, target, problem)) {
+        Log::info("The state was not saved to '" + path + "': " + problem + ".");
+        return false;
+    }
     // Written beside the target and moved over it only when complete: a save that fails half
     // way never costs the player the file that was there.
-    const std::string temporary = path + ".saving";
+    const std::string temporary = target + ".saving";
     BinaryWriter writer(&core);
     if (!writer.open(temporary)) {
         return false;
@@ -125,7 +132,7 @@ bool StateFile::save(Core& core, const std::string& path) {
     }
     writer.write(core.nextObjectId);
 
-    if (!writer.close() || !platform::replaceFile(temporary, path)) {
+    if (!writer.close() || !platform::replaceFile(temporary, target)) {
         std::remove(temporary.c_str());
         return false;
     }

@@ -141,6 +141,41 @@ TEST_F(StateFileTest, ASaveThatCannotCompleteReturnsFalseAndKeepsTheOldFile) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("folder.saving")));
 }
 
+TEST_F(StateFileTest, ASaveWritesThroughSymbolicLinksAndRefusesAnythingButAFile) {
+    namespace fs = std::filesystem;
+    lua("score = 10");
+    const std::string state = saved();
+    dir.write("real.bin", "the previous save");
+    fs::create_symlink("real.bin", dir.file("link.bin"));
+    fs::create_symlink(dir.file("link.bin"), dir.file("chain.bin"));
+    fs::create_symlink("new.bin", dir.file("dangling.bin"));
+    for (auto [link, named] : {std::pair{"link.bin", "real.bin"},
+                               {"chain.bin", "real.bin"},
+                               {"dangling.bin", "new.bin"}}) {
+        SCOPED_TRACE(link);
+        ASSERT_TRUE(core.saveState(dir.file(link)));
+        EXPECT_TRUE(fs::is_symlink(dir.file(link)));
+        EXPECT_EQ(readFile(dir.file(named)), state);
+    }
+
+    ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    fs::create_symlink("fifo", dir.file("to_fifo"));
+    fs::create_symlink("/dev/null", dir.file("to_null"));
+    fs::create_symlink("loop_b", dir.file("loop_a"));
+    fs::create_symlink("loop_a", dir.file("loop_b"));
+    for (const char* name : {"fifo", "to_fifo", "to_null", "loop_a"}) {
+        SCOPED_TRACE(name);
+        const fs::file_type before = fs::symlink_status(dir.file(name)).type();
+        EXPECT_FALSE(core.saveState(dir.file(name)));
+        EXPECT_EQ(fs::symlink_status(dir.file(name)).type(), before);
+        EXPECT_THAT(logged(), HasSubstr("The state was not saved to '" + dir.file(name)));
+    }
+    EXPECT_TRUE(fs::is_fifo(dir.file("fifo")));
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir.path())) {
+        EXPECT_NE(entry.path().extension(), ".saving");
+    }
+}
+
 TEST_F(StateFileTest, EveryDamagedFileIsRefusedAndTheRunningStateGoesOn) {
     lua("score = 7 title = 'level one' done = false");
     for (int i = 0; i < 3; ++i) {
