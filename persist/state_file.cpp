@@ -202,6 +202,10 @@ void StateFile::setGlobals(lua_State* L, const std::vector<StoredGlobal>& global
 }
 
 bool StateFile::load(Core& core, const std::string& path) {
+    if (core.isScriptRunning()) {  // the reset would close the Lua state under the script
+        Log::info("loadState: refused while a script runs; ask with requestLoadState.");
+        return false;
+    }
     try {
         return loadWhole(core, path);
     } catch (const std::exception& error) {  // out of memory, or thrown by a host type's code
@@ -228,7 +232,9 @@ bool StateFile::loadWhole(Core& core, const std::string& path) {
     }
     const size_t stateEnd = reader.position();
 
-    core.resetScripting();
+    if (!core.resetScripting()) {
+        return refuse(path, "the scripting state could not be reset");
+    }
     setGlobals(core.luaState, contents.globals);
     core.objectsById.reserve(contents.objects.size());
     for (const StoredObject& stored : contents.objects) {

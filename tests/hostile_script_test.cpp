@@ -148,6 +148,7 @@ TEST_F(HostileScriptTest, ALoadOrResetFromAScriptIsRefusedAndCanBeAskedForInstea
             " wait(pause(id, 0.01)) state.after = true end");
     EXPECT_EQ(eval("state.now"), "false");
     EXPECT_EQ(eval("state.reset"), "false");
+    EXPECT_EQ(eval("state.saved"), "nil");  // the refused load touched nothing
     EXPECT_EQ(requestsDone, 0);
     frames(1);  // the missing file first: nothing changes; then the saved one
     EXPECT_EQ(requestsDone, 2);
