@@ -1,5 +1,9 @@
 #include "log/log.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -42,6 +46,34 @@ std::string timeStamp() {
     return text;
 }
 
+// "Engine: " and `text` on one line of standard error: its lines, stripped of the blanks at
+// either end, joined by single spaces (empty ones dropped).
+void printLine(const std::string& text) {
+    std::string line = std::string(kCaption) + ":";
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        size_t first = text.find_first_not_of(" \t", start);
+        if (first < end) {
+            size_t last = text.find_last_not_of(" \t", end - 1);
+            line += ' ';
+            line.append(text, first, last + 1 - first);
+        }
+        start = end + 1;
+    }
+    line += '\n';
+    std::fputs(line.c_str(), stderr);
+}
+
+// The box's answer, or 0 when it cannot be shown or boxes are turned off.
+int showBox(const std::string& text, uint32_t style) {
+    const char* noBoxes = std::getenv("TUMBLIX_NO_MESSAGE_BOXES");
+    if (noBoxes != nullptr && *noBoxes != '\0' && std::string(noBoxes) != "0") {
+        return 0;
+    }
+    return messageBox(text, kCaption, style);
+}
+
 }  // namespace
 
 bool Log::open(const std::string& subDirectory) {
@@ -63,12 +95,14 @@ void Log::info(const std::string& message) {
 }
 
 void Log::warning(const std::string& message) {
-    messageBox(message, kCaption, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+    printLine(message);
+    showBox(message, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
     writeEntry(message, kWarningColour, "<blink>~</blink>");
 }
 
 void Log::error(const std::string& message) {
-    messageBox(message, kCaption, MB_OK | MB_ICONHAND | MB_SYSTEMMODAL);
+    printLine(message);
+    showBox(message, MB_OK | MB_ICONHAND | MB_SYSTEMMODAL);
     writeEntry(message, kErrorColour, "<blink>!</blink>");
     throw 0;
 }
@@ -85,8 +119,12 @@ int Log::askRetry(const std::string& question) {
 }
 
 // Only the answers the box can give are logged; anything else (0 when no box appeared) is not.
+// A question that no box could ask goes to standard error, to be seen all the same.
 int Log::ask(const std::string& question, unsigned buttons, std::span<const Answer> answers) {
-    int answer = messageBox(question, kCaption, buttons | MB_ICONQUESTION | MB_SYSTEMMODAL);
+    int answer = showBox(question, buttons | MB_ICONQUESTION | MB_SYSTEMMODAL);
+    if (answer == 0) {
+        printLine(question);
+    }
     for (const Answer& known : answers) {
         if (known.id == answer) {
             writeEntry(question + known.suffix, kQuestionColour, "2");

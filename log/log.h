@@ -1,7 +1,10 @@
 // The engine's one reporting facility. Every report becomes an entry of the HTML file
 // "Log.html" once Log::open has named it; warnings, errors and questions also show a message
-// box first. Log::error is the fatal path: it raises the int 0, which only the program's entry
-// point catches.
+// box first. Warnings and errors go to standard error as well, one line each ("Engine: " and the
+// text, its line breaks as spaces), and so does a question no box could ask. With the
+// environment variable TUMBLIX_NO_MESSAGE_BOXES=1 no box is shown at all: each counts as one
+// that could not be, so an unattended run never waits for a click. Log::error is the fatal
+// path: it raises the int 0, which only the program's entry point catches.
 #pragma once
 
 #include <span>
@@ -15,9 +18,9 @@ public:
     static bool open(const std::string& subDirectory);
 
     static void info(const std::string& message);
-    // Shows a warning box, waits for it, then writes the entry.
+    // Prints the warning, shows its box and waits for it, then writes the entry.
     static void warning(const std::string& message);
-    // Shows an error box, waits for it, writes the entry, then throws the int 0.
+    // Prints the error, shows its box and waits for it, writes the entry, then throws the int 0.
     [[noreturn]] static void error(const std::string& message);
     // Returns the box's answer: IDYES, IDNO, or 0 when no box could be shown.
     static int askYesNo(const std::string& question);

@@ -50,7 +50,7 @@ int16_t getAsyncKeyState(int virtualKey);
 
 // Shows a modal box with `text`, `caption`, and the buttons and icon of `style` (MB_* values),
 // and blocks until it is answered. Returns the button's ID* value, or 0 when no box could be
-// shown; then the caption and text go to standard error so the user still reads them.
+// shown (the Log then reports the text on standard error).
 int messageBox(const std::string& text, const std::string& caption, uint32_t style);
 
 // --- Folders ---

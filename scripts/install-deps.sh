@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need, and any further packages
-# named as arguments (the Windows build names its own). Does nothing when all of them are present,
-# so the run and test commands can call it every time.
+# Installs the Debian packages that building and running the game need and, unless the first
+# argument is --game, those that the tests, benchmarks and tools need too; then any further
+# packages named as arguments (the Windows build names its own). Does nothing when all of them
+# are present, so the run and test commands can call it every time.
 set -euo pipefail
 
-packages=(
-  g++ cmake ninja-build pkg-config
-  liblua5.1-0-dev libsdl2-dev libsdl2-image-dev zlib1g-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
-  xvfb xauth xdotool imagemagick x11-utils openbox
-  "$@"
-)
+packages=(g++ cmake ninja-build pkg-config liblua5.1-0-dev libsdl2-dev libsdl2-image-dev)
+if [[ ${1:-} == --game ]]; then
+  shift
+else
+  packages+=(
+    zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
+    clang libclang-rt-14-dev
+    xvfb xauth xdotool imagemagick x11-utils openbox
+  )
+fi
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 
@@ -36,7 +37,10 @@ protected:
         fake::setDataRoot(root.path().string());
         Log::close();
     }
-    void TearDown() override { Log::close(); }
+    void TearDown() override {
+        Log::close();
+        unsetenv("TUMBLIX_NO_MESSAGE_BOXES");
+    }
 
     std::string logFile() const { return root.file("Game/Log.html"); }
     std::string body() const { return readFile(logFile()).substr(kHeader.size()); }
@@ -123,6 +127,44 @@ TEST_F(LogTest, AFailedOpenReportsFalseAndLaterEntriesTryTheFileAgain) {
     std::filesystem::remove(root.path() / "Game" / "Log.html");
     Log::info("arrives without a header");
     EXPECT_THAT(readFile(logFile()), ::testing::StartsWith("<font face='webdings'"));
+}
+
+// Standard error gets every warning and error as one line, box or no box, and a question only
+// when no box could ask it.
+TEST_F(LogTest, WarningsAndErrorsAndUnaskedQuestionsReachStandardErrorAsOneLineEach) {
+    const std::string warning = "Texture too large.\n\n  Using 512 x 512.  ";
+    ::testing::internal::CaptureStderr();
+    Log::warning(warning);  // the fake shows it
+    fake::queueBoxAnswer(0);
+    EXPECT_THROW(Log::error("a.lua:3: boom\r\nstack traceback:\n\t[C]: in function 'error'"), int);
+    fake::queueBoxAnswer(IDYES);
+    Log::askYesNo("Asked in a box?");
+    fake::queueBoxAnswer(0);
+    Log::askYesNo("Nobody to ask?");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Engine: Texture too large. Using 512 x 512.\n"
+              "Engine: a.lua:3: boom stack traceback: [C]: in function 'error'\n"
+              "Engine: Nobody to ask?\n");
+    ASSERT_EQ(fake::shownBoxes().size(), 4u);
+    EXPECT_EQ(fake::shownBoxes()[0].text, warning);
+}
+
+// An unattended run never waits for a click: no box shows, each answers 0 as one that could
+// not be shown, and the entries are written as ever.
+TEST_F(LogTest, WithMessageBoxesTurnedOffNoneShowsAndEveryTextGoesToStandardError) {
+    setenv("TUMBLIX_NO_MESSAGE_BOXES", "1", 1);
+    ASSERT_TRUE(Log::open("Game"));
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Log::askRetry("Retry?"), 0);
+    Log::warning("careful");
+    EXPECT_THROW(Log::error("fatal"), int);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Engine: Retry?\nEngine: careful\nEngine: fatal\n");
+    EXPECT_TRUE(fake::shownBoxes().empty());
+    EXPECT_TRUE(std::regex_match(body(),
+                                 std::regex(entryPattern("FFFF00", "<blink>~</blink>", "careful") +
+                                            entryPattern("FF0000", "<blink>!</blink>", "fatal"))))
+        << body();
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // OS's ID* number of the button pressed.
 #include <SDL.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "platform/constants.h"
@@ -49,7 +48,6 @@ int messageBox(const std::string& text, const std::string& caption, uint32_t sty
     box.buttons = buttons.data();
     int pressed = 0;
     if (SDL_ShowMessageBox(&box, &pressed) != 0) {
-        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
         return 0;
     }
     // Closing the box without a button reports -1; take it as the escape button.

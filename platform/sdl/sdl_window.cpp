@@ -61,9 +61,16 @@ bool noDisplayDriver(const char* driver) {
 namespace sdl {
 
 bool startVideo() {
+    static bool failed = false;
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
         return true;
     }
+    // Both the window and the Direct3D object ask: once video has failed, a second try would
+    // only repeat SDL's complaints and ours on standard error.
+    if (failed) {
+        return false;
+    }
+    failed = true;  // until it succeeds below
     // A window close is a request to the game, not a reason for SDL to quit on its own.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
@@ -79,6 +86,7 @@ bool startVideo() {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
+    failed = false;
     return true;
 }
 

@@ -1,6 +1,5 @@
 // The Win32 driver's OS services: the thread's message queue, the multimedia clock, the
 // asynchronous key state, message boxes and the common application data folder.
-#include <cstdio>
 #include <utility>
 
 #include "platform/os.h"
@@ -112,11 +111,7 @@ int16_t getAsyncKeyState(int virtualKey) {
 }
 
 int messageBox(const std::string& text, const std::string& caption, uint32_t style) {
-    int answer = MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
-    if (answer == 0) {
-        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    }
-    return answer;
+    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
 }
 
 bool commonDataFolder(const std::string& subDirectory, std::string& path) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Started without any display, the game says so on standard error and ends with a failure
-# status at once: no hang, no crash.
+# Started without any display, the game says so on standard error, each line once, and ends
+# with a failure status at once: no hang, no crash.
 set -euo pipefail
 game=$1
 err=$(mktemp)
@@ -18,4 +18,6 @@ if ((status > 128)); then
     exit 1
 fi
 grep -qi "no display" "$err" || { echo "FAIL: standard error does not say there is no display"; exit 1; }
+repeated=$(sort "$err" | uniq -d)
+[[ -z $repeated ]] || { echo "FAIL: standard error repeats: $repeated"; exit 1; }
 echo "PASS: exit status $status"
