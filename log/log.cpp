@@ -65,13 +65,25 @@ void printLine(const std::string& text) {
     std::fputs(line.c_str(), stderr);
 }
 
+// Cut at a character's first byte, never inside one of UTF-8.
+std::string boxText(const std::string& text) {
+    if (text.size() <= Log::kBoxTextLimit) {
+        return text;
+    }
+    size_t end = Log::kBoxTextLimit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return text.substr(0, end) + "\xE2\x80\xA6";
+}
+
 // The box's answer, or 0 when it cannot be shown or boxes are turned off.
 int showBox(const std::string& text, uint32_t style) {
     const char* noBoxes = std::getenv("TUMBLIX_NO_MESSAGE_BOXES");
     if (noBoxes != nullptr && *noBoxes != '\0' && std::string(noBoxes) != "0") {
         return 0;
     }
-    return messageBox(text, kCaption, style);
+    return messageBox(boxText(text), kCaption, style);
 }
 
 }  // namespace
@@ -87,7 +99,8 @@ bool Log::open(const std::string& subDirectory) {
         return false;
     }
     file << kHeader << kRule;
-    return true;
+    file.close();  // the header reaches the file here, or fails to
+    return !file.fail();
 }
 
 void Log::info(const std::string& message) {

@@ -7,14 +7,15 @@
 // path: it raises the int 0, which only the program's entry point catches.
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string>
 
 class Log {
 public:
     // Creates (or empties) "Log.html" in `subDirectory` of the shared data folder and writes its
-    // header; false when the file cannot be opened. The path is kept even then, so later
-    // entries try again.
+    // header; false when the file cannot be opened or the header not written (a full disk).
+    // The path is kept even then, so later entries try again.
     static bool open(const std::string& subDirectory);
 
     static void info(const std::string& message);
@@ -26,6 +27,9 @@ public:
     static int askYesNo(const std::string& question);
     // Returns the box's answer: IDCANCEL, IDTRYAGAIN, IDCONTINUE, or 0 when no box could be shown.
     static int askRetry(const std::string& question);
+    // A box shows a longer text cut to its first kBoxTextLimit bytes (at a character's start)
+    // and "…", so that it still fits the screen; the log and standard error keep it whole.
+    static constexpr size_t kBoxTextLimit = 2000;
 
     // Formats one entry: webdings icon in `colour`, bracketed time stamp, then the message as it
     // stands (markup in it takes effect, on purpose).

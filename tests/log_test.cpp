@@ -121,6 +121,12 @@ TEST_F(LogTest, WithoutAnOpenLogEntriesLeaveNoFileButBoxesStillShow) {
 }
 
 TEST_F(LogTest, AFailedOpenReportsFalseAndLaterEntriesTryTheFileAgain) {
+    // A full disk: the file opens, but its header cannot be written.
+    std::filesystem::create_directories(root.path() / "Game");
+    std::filesystem::create_symlink("/dev/full", root.path() / "Game" / "Log.html");
+    EXPECT_FALSE(Log::open("Game"));
+    std::filesystem::remove(root.path() / "Game" / "Log.html");
+
     std::filesystem::create_directories(root.path() / "Game" / "Log.html");  // not a file
     EXPECT_FALSE(Log::open("Game"));
     Log::info("dropped quietly");
@@ -165,6 +171,20 @@ TEST_F(LogTest, WithMessageBoxesTurnedOffNoneShowsAndEveryTextGoesToStandardErro
                                  std::regex(entryPattern("FFFF00", "<blink>~</blink>", "careful") +
                                             entryPattern("FF0000", "<blink>!</blink>", "fatal"))))
         << body();
+}
+
+// A box of a very long text would be wider than the screen: it shows the start and an ellipsis,
+// never half of a UTF-8 character; the log and standard error keep the whole text.
+TEST_F(LogTest, AVeryLongTextIsCutInItsBoxAlone) {
+    ASSERT_TRUE(Log::open("Game"));
+    const std::string start(Log::kBoxTextLimit - 1, 'x');
+    const std::string text = start + "\xC3\xA9" + std::string(3000, 'y');  // é across the limit
+    ::testing::internal::CaptureStderr();
+    Log::warning(text);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Engine: " + text + "\n");
+    ASSERT_EQ(fake::shownBoxes().size(), 1u);
+    EXPECT_EQ(fake::shownBoxes()[0].text, start + "\xE2\x80\xA6");
+    EXPECT_NE(body().find(text), std::string::npos);
 }
 
 }  // namespace
