@@ -89,6 +89,7 @@ bool Core::resetScripting() {
     }
     discardObjects();
     threads.clear();
+    compiledScripts.clear();
     heldException = nullptr;
     nextObjectId = 1;
 
@@ -194,7 +195,8 @@ int Core::buildLuaState(lua_State* L) {
     lua_pushcclosure(L, describeFailure, 1);
     lua_insert(L, -2);
     lua_pushcclosure(L, describeError, 1);   // thread, anchor table, failure, handler
-    lua_xmove(L, anchors, 3);                // thread
+    lua_createtable(L, 0, 0);                // thread, anchor table, failure, handler, compiled
+    lua_xmove(L, anchors, 4);                // thread
     lua_pop(L, 1);
 
     lua_pushlightuserdata(L, core);  // for scripts that read it; the engine never does

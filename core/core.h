@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "compiled_scripts.h"
 #include "lua_memory.h"
 #include "objects_by_id.h"
 #include "script_thread.h"
@@ -170,6 +171,7 @@ private:
     static constexpr int kAnchorTable = 1;  // references that keep threads alive
     static constexpr int kDescribeFailure = 2;  // a failed thread's error and traceback
     static constexpr int kErrorHandler = 3;     // a message handler adding the traceback
+    static constexpr int kCompiledScripts = 4;  // CompiledScripts' table
     // Pushes one of those values onto `L`.
     void pushAnchored(lua_State* L, int slot) const;
     // A reference in the anchor table to the value on top of `L`, which is popped.
@@ -230,7 +232,8 @@ private:
     int scriptsRunning = 0;                       // resumes and main chunks under way
     std::vector<std::function<void()>> requests;  // asked for by requestLoadState and the like
     std::map<std::string, lua_CFunction> functions;
-    LuaMemory luaMemory;  // outlives every Lua state the Core makes
+    CompiledScripts compiledScripts;  // of the current Lua state
+    LuaMemory luaMemory;              // outlives every Lua state the Core makes
     lua_State* luaState = nullptr;
     lua_State* anchors = nullptr;  // never runs; held at the bottom of the main state's stack
     float time = 0.0f;

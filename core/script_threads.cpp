@@ -125,7 +125,10 @@ ScriptThread* Core::prepareThread(Object* object, const std::string& functionNam
     lua_State* thread = record->thread;
 
     // The chunk's compile error is a message alone; a run-time error carries a traceback.
-    if (luaL_loadfile(thread, object->getScript().c_str()) != 0) {
+    pushAnchored(thread, kCompiledScripts);
+    const int loaded = compiledScripts.load(thread, 1, object->getScript());
+    lua_remove(thread, 1);
+    if (loaded != 0) {
         failThread(thread, errorText(thread));
     }
     pushAnchored(thread, kErrorHandler);  // chunk, handler

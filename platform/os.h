@@ -84,6 +84,22 @@ enum class FileRead {
 // the result is `done`.
 FileRead readRegularFile(const std::string& path, uint64_t maxBytes, std::string& contents);
 
+// What tells one version of a file's contents from another without reading them: its size, its
+// times, and which file on which volume the path names (a file moved over the path is another).
+// A field the platform cannot tell stays 0.
+struct FileVersion {
+    uint64_t size = 0;
+    int64_t modified = 0;  // last write, in the platform's own units
+    int64_t changed = 0;   // last change of the contents or the file's record
+    uint64_t volume = 0;
+    uint64_t file = 0;
+    bool operator==(const FileVersion&) const = default;
+};
+
+// The version of the regular file at `path`; false, with `version` untouched, for a path that
+// names no regular file this process can see.
+bool fileVersion(const std::string& path, FileVersion& version);
+
 // The machine's physical memory in bytes; 0 when it cannot be told.
 uint64_t physicalMemory();
 

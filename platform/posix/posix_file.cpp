@@ -88,6 +88,20 @@ FileRead readRegularFile(const std::string& path, uint64_t maxBytes, std::string
     return result;
 }
 
+bool fileVersion(const std::string& path, FileVersion& version) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return false;
+    }
+    constexpr int64_t kNanoseconds = 1000000000;
+    version.size = static_cast<uint64_t>(status.st_size);
+    version.modified = status.st_mtim.tv_sec * kNanoseconds + status.st_mtim.tv_nsec;
+    version.changed = status.st_ctim.tv_sec * kNanoseconds + status.st_ctim.tv_nsec;
+    version.volume = static_cast<uint64_t>(status.st_dev);
+    version.file = static_cast<uint64_t>(status.st_ino);
+    return true;
+}
+
 uint64_t physicalMemory() {
     long pages = ::sysconf(_SC_PHYS_PAGES);
     long pageSize = ::sysconf(_SC_PAGESIZE);

@@ -80,6 +80,24 @@ FileRead readRegularFile(const std::string& path, uint64_t maxBytes, std::string
     return result;
 }
 
+bool fileVersion(const std::string& path, FileVersion& version) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+        return false;
+    }
+    auto join = [](DWORD high, DWORD low) { return (static_cast<uint64_t>(high) << 32) | low; };
+    version.size = join(data.nFileSizeHigh, data.nFileSizeLow);
+    version.modified = static_cast<int64_t>(
+        join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime));
+    // A file moved over the path may bring the old one's write time and size, not its creation.
+    version.changed = static_cast<int64_t>(
+        join(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime));
+    version.volume = 0;
+    version.file = 0;
+    return true;
+}
+
 uint64_t physicalMemory() {
     MEMORYSTATUSEX status{};
     status.dwLength = sizeof status;

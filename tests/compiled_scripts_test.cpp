@@ -1,0 +1,103 @@
+// Script files compiled once: every thread still runs its own main chunk, and a file that
+// changes on disk is compiled again for the threads that come after.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "core_fixture.h"
+
+namespace {
+
+using CompiledScriptsTest = CoreTest;
+
+// The entry function of every object on the file records what its main chunk saw.
+TEST_F(CompiledScriptsTest, ThreadsOnOneFileRunTheirOwnMainChunk) {
+    const std::string path = script(R"(
+        local runs = 0          -- a fresh local for each thread
+        runs = runs + 1
+        local chunk = debug.getinfo(1, "Sf")
+        function main(id)
+            setKey(id, "runs", runs)
+            setKey(id, "chunk", tostring(chunk.func))
+            setKey(id, "at", chunk.what .. " " .. chunk.source .. ":" .. chunk.linedefined)
+            setKey(id, "private", getfenv(chunk.func) == getfenv(1))
+            wait(pause(id, 1))  -- keeps the chunk alive, so no other can take its address
+        end
+    )");
+    for (int id = 1; id <= 3; ++id) {
+        ASSERT_TRUE(core.createObject(0, path)->startThread("main"));
+        Object* object = core.findObject(id);
+        EXPECT_EQ(object->getNumber("runs"), 1);
+        EXPECT_EQ(object->getString("at"), "main @" + path + ":0");
+        EXPECT_TRUE(object->getBool("private"));
+        if (id > 1) {
+            EXPECT_NE(object->getString("chunk"), core.findObject(1)->getString("chunk"));
+        }
+    }
+}
+
+TEST_F(CompiledScriptsTest, AFileChangedOnDiskIsCompiledAgain) {
+    namespace fs = std::filesystem;
+    const std::string version1 = "function main() state.version = 1 end";
+    const std::string version2 = "function main() state.version = 2 end";  // the same size
+    struct Case {
+        const char* change;
+        std::function<void(const std::string& path)> make;
+    };
+    const Case cases[] = {
+        {"rewritten, later",
+         [&](const std::string& path) {
+             dir.write(fs::path(path).filename().string(), version2);
+             fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(1));
+         }},
+        {"another file moved over it, with its times and size",
+         [&](const std::string& path) {
+             const std::string other = dir.write("other.lua", version2);
+             fs::last_write_time(other, fs::last_write_time(path));
+             fs::rename(other, path);
+         }},
+        {"grown",
+         [&](const std::string& path) {
+             dir.write(fs::path(path).filename().string(), version2 + "\n");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        core.resetScripting();
+        const std::string path = script(version1);
+        for (int i = 0; i < 2; ++i) {  // the second thread takes the compiled file
+            ASSERT_TRUE(core.createObject(0, path)->startThread("main"));
+            EXPECT_EQ(eval("state.version"), "1");
+        }
+        c.make(path);
+        ASSERT_TRUE(core.createObject(0, path)->startThread("main"));
+        EXPECT_EQ(eval("state.version"), "2");
+    }
+}
+
+TEST_F(CompiledScriptsTest, AFileThatStopsLoadingReportsAsAnyOtherThenLoadsAgain) {
+    const std::string path = script("function main() state.ran = (state.ran or 0) + 1 end");
+    const std::string name = std::filesystem::path(path).filename().string();
+    // What the file says when each thread compiles it for itself.
+    auto loadError = [&] {
+        lua_State* L = core.getLuaState();
+        EXPECT_NE(luaL_loadfile(L, path.c_str()), 0);
+        std::string message = lua_tostring(L, -1);
+        lua_pop(L, 1);
+        return message;
+    };
+    ASSERT_TRUE(core.createObject(0, path)->startThread("main"));
+
+    dir.write(name, "function main(");
+    EXPECT_EQ(fatalError([&] { core.createObject(0, path)->startThread("main"); }), loadError());
+    std::filesystem::remove(path);
+    EXPECT_EQ(fatalError([&] { core.createObject(0, path)->startThread("main"); }), loadError());
+
+    dir.write(name, "function main() state.ran = (state.ran or 0) + 10 end");
+    ASSERT_TRUE(core.createObject(0, path)->startThread("main"));
+    EXPECT_EQ(eval("state.ran"), "11");
+    EXPECT_EQ(core.threadCount(), 0u);
+}
+
+}  // namespace
