@@ -240,6 +240,11 @@ std::unique_ptr<Object> Core::makeObject(int type, const std::string& script, in
 }
 
 Object* Core::createObject(int type, const std::string& script) {
+    if (!isScriptAllowed(script)) {
+        Log::info("createObject: the script '" + script + "' lies outside the script folder '" +
+                  getScriptFolder() + "'; no object was made.");
+        return nullptr;
+    }
     std::unique_ptr<Object> object = makeObject(type, script, nextObjectId);
     if (object == nullptr) {
         return nullptr;

@@ -21,6 +21,7 @@
 #include "compiled_scripts.h"
 #include "lua_memory.h"
 #include "objects_by_id.h"
+#include "script_folder.h"
 #include "script_thread.h"
 
 class Lock;
@@ -98,8 +99,19 @@ public:
     // ---- Objects ----
 
     // Type 0 makes a plain Object, any other type asks the factory. Null (and no id used up)
-    // when no object results. `script` is only recorded: no thread starts.
+    // when no object results, or (with a log line) when `script` lies outside the script
+    // folder. `script` is only recorded: no thread starts.
     Object* createObject(int type, const std::string& script);
+    // Confines script paths to `folder`, an opt-in for hosts whose scripts live in one place: a
+    // path that does not lie inside it (made absolute against the working folder, with "..",
+    // "." and symbolic links resolved) is refused by createObject, by newObject (a Lua error)
+    // and in a state file (which then does not load, the state untouched). Objects made before
+    // keep their scripts. Empty, the default, allows every path.
+    void confineScripts(const std::string& folder) { scriptFolder.set(folder); }
+    // Whether an object may be given `script` now: always for an empty path (no script).
+    bool isScriptAllowed(const std::string& script) const { return scriptFolder.allows(script); }
+    // The folder of confineScripts; empty when paths are not confined.
+    const std::string& getScriptFolder() const { return scriptFolder.name(); }
     // The first object in list order with this id, or null.
     Object* findObject(int id) const;
     // Removes the object from the list and destroys it; false when no live object has the id.
@@ -239,6 +251,7 @@ private:
     float time = 0.0f;
     bool running = true;
     int nextObjectId = 1;
+    ScriptFolder scriptFolder;
 
     // Beside the list: the first live object in list order with each id; the others with that
     // id (ids repeat only when a state file says so) follow it through nextWithSameId.

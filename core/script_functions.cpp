@@ -164,15 +164,23 @@ int ScriptFunctions::wait(lua_State* L) {
 }
 
 // newObject(type, script) -> id, or 0 when the type gives no object. A script that is not a
-// string makes an object without one.
+// string makes an object without one; one outside the host's script folder raises.
 int ScriptFunctions::newObject(lua_State* L) {
     size_t length = 0;
     const char* script = lua_isstring(L, 2) ? lua_tolstring(L, 2, &length) : "";
     const int type = truncateToInt(lua_tonumber(L, 1));
     Core& core = coreOf(L);
     Object* object = nullptr;
-    hostCall(L, "newObject",
-             [&] { object = core.createObject(type, std::string(script, length)); });
+    bool allowed = true;
+    hostCall(L, "newObject", [&] {
+        const std::string path(script, length);
+        allowed = core.isScriptAllowed(path);
+        object = allowed ? core.createObject(type, path) : nullptr;
+    });
+    if (!allowed) {
+        luaL_error(L, "newObject: the script '%s' lies outside the script folder '%s'", script,
+                   core.getScriptFolder().c_str());
+    }
     lua_pushnumber(L, object == nullptr ? 0 : object->getId());
     return 1;
 }

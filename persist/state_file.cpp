@@ -5,6 +5,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <unordered_set>
 
 #include "core/core.h"
 #include "log/log.h"
@@ -24,6 +25,8 @@ public:
 private:
     static std::string writeGlobals(lua_State* L, BinaryWriter& writer);
     static bool readOwnLayouts(Core& core, BinaryReader& reader, StateFileContents& contents,
+                               std::string& problem);
+    static bool scriptsAllowed(const Core& core, const StateFileContents& contents,
                                std::string& problem);
     static void raiseNextObjectId(Core& core, const std::string& path);
     static void setGlobals(lua_State* L, const std::vector<StoredGlobal>& globals);
@@ -144,6 +147,21 @@ bool StateFile::refuse(const std::string& path, const std::string& reason) {
     return false;
 }
 
+bool StateFile::scriptsAllowed(const Core& core, const StateFileContents& contents,
+                               std::string& problem) {
+    std::unordered_set<std::string> allowed;  // most objects share a few scripts
+    for (size_t index = 0; index < contents.objects.size(); ++index) {
+        const std::string& script = contents.objects[index].script;
+        if (allowed.count(script) == 0 && !core.isScriptAllowed(script)) {
+            problem = "object " + std::to_string(index + 1) + "'s script '" + script +
+                      "' lies outside the script folder '" + core.getScriptFolder() + "'";
+            return false;
+        }
+        allowed.insert(script);
+    }
+    return true;
+}
+
 // Reads the key blocks the scan left (from the first object of a host type on) and the next
 // object id, each block with the load of its object's own class, on objects made for the
 // purpose and never listed. So a block that only its class can read is checked, and a type the
@@ -227,7 +245,8 @@ bool StateFile::loadWhole(Core& core, const std::string& path) {
     if (!unsupported.empty()) {
         Log::error(unsupportedMessage(unsupported));
     }
-    if (!problem.empty() || !readOwnLayouts(core, reader, contents, problem)) {
+    if (!problem.empty() || !scriptsAllowed(core, contents, problem) ||
+        !readOwnLayouts(core, reader, contents, problem)) {
         return refuse(path, problem);
     }
     const size_t stateEnd = reader.position();
@@ -238,11 +257,13 @@ bool StateFile::loadWhole(Core& core, const std::string& path) {
     setGlobals(core.luaState, contents.globals);
     core.objectsById.reserve(contents.objects.size());
     for (const StoredObject& stored : contents.objects) {
-        core.nextObjectId = stored.id;  // the object takes its saved id as it is made
-        if (core.createObject(stored.type, stored.script) == nullptr) {
+        std::unique_ptr<Object> object = core.makeObject(stored.type, stored.script, stored.id);
+        if (object == nullptr) {
             return refuse(path,
                           "the factory made no object of type " + std::to_string(stored.type));
         }
+        core.appendObject(object.get());
+        object.release();
     }
     reader.seek(contents.keyBlocksOffset);
     for (Object* object : core.getObjects()) {

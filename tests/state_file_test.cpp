@@ -266,6 +266,49 @@ TEST_F(StateFileTest, HostTypesRoundTripAndADamagedBlockOfOneLeavesTheRunningSta
     EXPECT_THAT(logged(), HasSubstr("it holds objects of type 7, which this program cannot make"));
 }
 
+TEST_F(StateFileTest, AConfinedScriptPathOutsideTheFolderIsRefusedByEveryWayIn) {
+    namespace fs = std::filesystem;
+    fs::create_directories(dir.file("scripts/sub"));
+    fs::create_symlink(dir.path(), dir.file("scripts/out"));  // a link inside that leads out
+    const std::string inside = dir.file("scripts/a.lua");
+    const std::string outside = dir.file("scripts/../x.lua");
+    const auto newObject = [this](const std::string& path) {
+        lua_State* L = core.getLuaState();
+        const int failed = luaL_dostring(L, ("return newObject(0, [[" + path + "]])").c_str());
+        std::string result = lua_tostring(L, -1);
+        lua_pop(L, 1);
+        return failed ? result : "made";
+    };
+    EXPECT_EQ(newObject(outside), "made");  // unconfined by default
+
+    core.confineScripts(dir.file("scripts/"));
+    lua("kept = 1");
+    for (auto [path, allowed] : {std::pair{inside, true},
+                                 {dir.file("scripts/sub/../b.lua"), true},
+                                 {std::string(), true},
+                                 {outside, false},
+                                 {dir.file("scripts/out/x.lua"), false},
+                                 {dir.file("scripts"), false},
+                                 {dir.file("scripts2/a.lua"), false},
+                                 {std::string("/etc/passwd"), false},
+                                 {std::string("a.lua"), false}}) {  // in the working folder
+        SCOPED_TRACE(path);
+        const std::string refusal = "the script '" + path + "' lies outside the script folder '" +
+                                    dir.file("scripts/") + "'";
+        EXPECT_EQ(core.createObject(0, path) != nullptr, allowed);
+        EXPECT_THAT(newObject(path),
+                    EndsWith(allowed ? std::string("made") : ": newObject: " + refusal));
+        EXPECT_EQ(load(u8(0) + i32(1) + i32(0) + str(path) + i32(1) + f32(0) + i32(0) + i32(2)),
+                  allowed);
+        EXPECT_EQ(eval("kept"), allowed ? "nil" : "1");
+        if (!allowed) {
+            EXPECT_THAT(logged(), HasSubstr("createObject: " + refusal + "; no object was made."));
+            EXPECT_THAT(logged(), HasSubstr("not loaded: object 1's " + refusal.substr(4)));
+        }
+        lua("kept = 1");
+    }
+}
+
 TEST_F(StateFileTest, NewObjectsAfterALoadNeverTakeALoadedIdOrZero) {
     struct Case {
         std::vector<int> ids;
