@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "core/environment_metatables.h"
 #include "core/lock.h"
 #include "core/script_functions.h"
 #include "log/log.h"
@@ -203,6 +204,7 @@ int Core::buildLuaState(lua_State* L) {
     lua_setfield(L, LUA_GLOBALSINDEX, "core");
     lua_createtable(L, 0, 0);
     lua_setfield(L, LUA_GLOBALSINDEX, "state");
+    EnvironmentMetatables::install(L, anchors);
     installScriptFunctions(L);
     for (const auto& [name, function] : core->functions) {
         lua_pushcclosure(L, function, 0);

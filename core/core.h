@@ -173,6 +173,7 @@ private:
     friend class Lock;             // finishes the resumes it makes
     friend class ScriptFunctions;  // keeps host exceptions raised inside script functions
     friend class StateFile;        // restores saved ids and the id counter
+    friend struct EnvironmentMetatables;  // keeps its metatables among the anchors
 
     static void* allocateLua(void* core, void* block, size_t oldSize, size_t newSize);
     static int buildLuaState(lua_State* L);
@@ -184,6 +185,8 @@ private:
     static constexpr int kDescribeFailure = 2;  // a failed thread's error and traceback
     static constexpr int kErrorHandler = 3;     // a message handler adding the traceback
     static constexpr int kCompiledScripts = 4;  // CompiledScripts' table
+    static constexpr int kEnvironmentMetaLoading = 5;  // thread environments' shared metatables
+    static constexpr int kEnvironmentMetaRunning = 6;  // (environment_metatables.cpp)
     // Pushes one of those values onto `L`.
     void pushAnchored(lua_State* L, int slot) const;
     // A reference in the anchor table to the value on top of `L`, which is popped.

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "core/core.h"
+#include "core/environment_metatables.h"
 #include "core/lock.h"
 #include "log/log.h"
 #include "objects/object.h"
@@ -20,13 +21,10 @@ namespace {
 // globals are a fresh environment with a metatable reading through to the state table (the
 // main thread's globals). Returns the thread and its reference in the anchor table.
 int makeScriptThread(lua_State* L) {
-    lua_newthread(L);                // anchors, thread
-    lua_createtable(L, 0, 0);        // anchors, thread, environment
-    lua_createtable(L, 0, 2);        // anchors, thread, environment, meta
-    lua_getfenv(L, 2);               // anchors, thread, environment, meta, state
-    lua_setfield(L, -2, "__index");  // anchors, thread, environment, meta
-    lua_setmetatable(L, -2);         // anchors, thread, environment
-    lua_setfenv(L, 2);               // anchors, thread
+    lua_newthread(L);           // anchors, thread
+    lua_createtable(L, 0, 1);   // anchors, thread, environment: room for the entry function
+    EnvironmentMetatables::share(L, -1, false);
+    lua_setfenv(L, 2);          // anchors, thread
     lua_pushvalue(L, 2);
     lua_pushinteger(L, luaL_ref(L, 1));  // anchors, thread, reference
     return 2;
@@ -42,8 +40,12 @@ int findEntryFunction(lua_State* L) {
         return 1;
     }
     if (lua_getmetatable(L, LUA_GLOBALSINDEX)) {  // function, meta
-        lua_getfield(L, -1, "__index");           // function, meta, state
-        lua_setfield(L, -2, "__newindex");        // function, meta
+        if (EnvironmentMetatables::isShared(L, -1, false)) {
+            EnvironmentMetatables::share(L, LUA_GLOBALSINDEX, true);
+        } else {                                // a script's own, or the copy it was given
+            lua_getfield(L, -1, "__index");     // function, meta, state
+            lua_setfield(L, -2, "__newindex");  // function, meta
+        }
         lua_pop(L, 1);
     }
     return 1;

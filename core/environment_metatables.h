@@ -1,0 +1,23 @@
+// The two metatables that script threads' environments share (environment_metatables.cpp).
+#pragma once
+
+#include <lua.hpp>
+
+struct EnvironmentMetatables {
+    // Run on a state being built, whose real globals hold "state": makes the two metatables,
+    // moves them to the top of `anchors`' stack, and puts in getmetatable and
+    // debug.getmetatable, which hand no script a shared one.
+    static void install(lua_State* L, lua_State* anchors);
+    // Gives the environment table at `index` the shared metatable of its stage: while its file
+    // runs (reads fall through to the state table) or, once `entryFound`, afterwards (new
+    // globals go there too).
+    static void share(lua_State* L, int index, bool entryFound);
+    // Whether the table at `index` is the shared metatable of that stage.
+    static bool isShared(lua_State* L, int index, bool entryFound);
+
+private:
+    static void pushShared(lua_State* L, bool entryFound);
+    static void unshare(lua_State* L);
+    static int getmetatable(lua_State* L);
+    static int debugGetmetatable(lua_State* L);
+};
