@@ -52,7 +52,8 @@ public:
     // Fills the back buffer with the ARGB `colour`.
     static void clear(uint32_t colour);
 
-    // Loads an image into a texture the caller owns. A missing or unreadable file is fatal.
+    // Loads an image into a texture the caller owns. A missing or unreadable file is fatal, and
+    // so is an image larger than the device's textures, found from its header before decoding.
     static Texture* loadTexture(const std::string& path);
     // Draws the source rectangle of `texture` between beginFrame and endFrame: scaled so that
     // the whole image would measure width x height, turned `rotation` degrees clockwise about
@@ -70,6 +71,7 @@ private:
     static void applyScreenFormat();
     static void createDevice();
     static void reportAdapter();
+    static bool fitsInTexture(const platform::ImageInfo& image);
 
     static platform::DeviceCaps caps;
     static platform::Sprite* sprite;

@@ -1,6 +1,9 @@
 // The drawing side of Graphics: the frame bracket with device-loss recovery, textures and
 // sprites.
 #include "graphics/graphics.h"
+
+#include <bit>
+
 #include "log/log.h"
 #include "platform/constants.h"
 #include "platform/transform2d.h"
@@ -54,7 +57,27 @@ void Graphics::clear(uint32_t colour) {
     }
 }
 
+namespace {
+
+// Whether `size` texels, rounded up to a power of two as loadTexture's textures are, fit `most`.
+bool roundsUpWithin(uint32_t size, uint32_t most) {
+    return size <= (uint32_t{1} << 31) && std::bit_ceil(size) <= most;
+}
+
+}  // namespace
+
+bool Graphics::fitsInTexture(const ImageInfo& image) {
+    return roundsUpWithin(image.width, caps.maxTextureWidth) &&
+           roundsUpWithin(image.height, caps.maxTextureHeight);
+}
+
 Texture* Graphics::loadTexture(const std::string& path) {
+    // Measured before it is decoded: an image too large for the device would otherwise cost its
+    // whole decoded size first (gigabytes, from a file of a few hundred bytes) only to fail.
+    ImageInfo header;
+    if (d3dxGetImageInfoFromFile(path, header) < 0 || !fitsInTexture(header)) {
+        Log::error("Failed to create texture '" + path + "'");
+    }
     DeviceTexture* texture = nullptr;
     ImageInfo info;
     if (d3dxCreateTextureFromFileEx(device, path, D3DX_DEFAULT, D3DX_DEFAULT, 1, 0, D3DFMT_UNKNOWN,

@@ -29,6 +29,9 @@ struct DisplayMode {
 
 struct DeviceCaps {
     uint32_t devCaps = 0;  // D3DDEVCAPS_* bits
+    // The largest texture the device holds, in texels; 0 when the adapter does not say.
+    uint32_t maxTextureWidth = 0;
+    uint32_t maxTextureHeight = 0;
 };
 
 struct AdapterIdentifier {
@@ -141,6 +144,11 @@ HRESULT endScene(Device* device);
 HRESULT present(Device* device);
 
 // --- Textures ---
+
+// Reads the size of the image in the file at `path` from its header, decoding no pixel; a
+// failure code, and `info` untouched, when the file is missing or is no image that
+// d3dxCreateTextureFromFileEx reads.
+HRESULT d3dxGetImageInfoFromFile(const std::string& path, ImageInfo& info);
 
 // Loads an image file into a managed texture (kept in memory, restored after a reset) of
 // `width` x `height` texels (D3DX_DEFAULT: the image's size rounded up to powers of two), the

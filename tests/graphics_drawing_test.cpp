@@ -2,6 +2,7 @@
 // pixel on the SDL driver.
 #include <gmock/gmock.h>
 
+#include <memory>
 #include <tuple>
 
 #include "graphics_fixture.h"
@@ -93,6 +94,22 @@ TEST_F(GraphicsDrawingTest, TexturesThatCannotBeLoadedOrDescribedAreFatal) {
     EXPECT_EQ(fake::shownBoxes().back().text,
               "Failed to get level description for texture 'resources/aaa.png'");
     EXPECT_EQ(fake::liveReferences(), live);  // the texture was given back
+
+    // Larger than the device's textures (8192 texels here once rounded up to powers of two):
+    // told from the header, before anything is decoded.
+    for (auto [name, width, height] : {std::tuple{"wide.png", 8193u, 1u},
+                                       {"tall.png", 1u, 30000u},
+                                       {"bomb.png", 30000u, 30000u},
+                                       {"beyond.png", 0x80000001u, 1u}}) {
+        fake::addImage(name, width, height);
+        EXPECT_THROW(Graphics::loadTexture(name), int);
+        EXPECT_EQ(fake::shownBoxes().back().text,
+                  "Failed to create texture '" + std::string(name) + "'");
+        EXPECT_EQ(fake::liveReferences(), live);
+    }
+    fake::addImage("largest.png", 8192, 4097);
+    std::unique_ptr<Texture> largest(Graphics::loadTexture("largest.png"));
+    EXPECT_EQ(largest->getTextureHeight(), 8192);
 }
 
 }  // namespace

@@ -44,6 +44,10 @@ void setDeviceCaps(uint32_t devCaps) {
     direct3DState().devCaps = devCaps;
 }
 
+void setMaxTextureSize(uint32_t texels) {
+    direct3DState().maxTextureSize = texels;
+}
+
 void setAdapterIdentifier(const AdapterIdentifier& identifier) {
     direct3DState().identifier = identifier;
 }
@@ -124,6 +128,8 @@ HRESULT getDeviceCaps(Direct3D* direct3D, uint32_t adapter, uint32_t, DeviceCaps
         return D3DERR_INVALIDCALL;
     }
     caps.devCaps = direct3DState().devCaps;
+    caps.maxTextureWidth = direct3DState().maxTextureSize;
+    caps.maxTextureHeight = direct3DState().maxTextureSize;
     return D3D_OK;
 }
 

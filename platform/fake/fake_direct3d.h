@@ -1,7 +1,8 @@
 // Control of the fake driver's graphics, for tests: describe the adapter, script the device's
 // answers, and read back every device call and sprite draw. fake::reset() restores the
 // defaults: a 1024 x 768 60 Hz X8R8G8B8 desktop, no modes, every device type accepted, no
-// capabilities, an identifier that names the fake, every call succeeding.
+// capabilities but textures up to 8192 x 8192, an identifier that names the fake, every call
+// succeeding.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,8 @@ using DeviceTypeAnswer = std::function<platform::HRESULT(
     platform::D3DFORMAT adapterFormat, platform::D3DFORMAT backBufferFormat, bool windowed)>;
 void setDeviceTypeAnswer(DeviceTypeAnswer answer);
 void setDeviceCaps(uint32_t devCaps);
+// The largest texture's width and height, in texels; 8192 after reset().
+void setMaxTextureSize(uint32_t texels);
 void setAdapterIdentifier(const platform::AdapterIdentifier& identifier);
 void failAdapterIdentifier(platform::HRESULT result);
 // Makes direct3DCreate9 answer null, as on a machine without Direct3D.

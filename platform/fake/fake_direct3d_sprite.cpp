@@ -45,6 +45,15 @@ uint32_t textureSize(uint32_t requested, uint32_t imageSize) {
 
 }  // namespace
 
+HRESULT d3dxGetImageInfoFromFile(const std::string& path, ImageInfo& info) {
+    auto found = direct3DState().images.find(path);
+    if (found == direct3DState().images.end()) {
+        return D3DXERR_INVALIDDATA;
+    }
+    info = ImageInfo{found->second.width, found->second.height};
+    return D3D_OK;
+}
+
 HRESULT d3dxCreateTextureFromFileEx(Device* device, const std::string& path, uint32_t width,
                                     uint32_t height, uint32_t, uint32_t, D3DFORMAT, uint32_t,
                                     uint32_t, uint32_t, uint32_t, ImageInfo* info,

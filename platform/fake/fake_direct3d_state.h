@@ -42,6 +42,7 @@ struct Direct3DState {
     std::map<platform::D3DFORMAT, std::vector<platform::DisplayMode>> modes;
     DeviceTypeAnswer deviceTypeAnswer;
     uint32_t devCaps = 0;
+    uint32_t maxTextureSize = 8192;
     platform::AdapterIdentifier identifier{"fake.dll", "Fake Graphics Adapter", "\\\\.\\DISPLAY1",
                                            0};
     platform::HRESULT identifierResult = platform::D3D_OK;

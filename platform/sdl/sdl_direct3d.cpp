@@ -148,8 +148,20 @@ HRESULT getDeviceCaps(Direct3D* direct3D, uint32_t adapter, uint32_t deviceType,
     }
     SDL_RendererInfo info;
     caps = DeviceCaps{};
-    if (preferredRenderDriver(info) && (info.flags & SDL_RENDERER_ACCELERATED) != 0) {
-        caps.devCaps |= D3DDEVCAPS_HWTRANSFORMANDLIGHT;
+    caps.maxTextureWidth = sdl::kMaxTextureSize;
+    caps.maxTextureHeight = sdl::kMaxTextureSize;
+    if (preferredRenderDriver(info)) {
+        if ((info.flags & SDL_RENDERER_ACCELERATED) != 0) {
+            caps.devCaps |= D3DDEVCAPS_HWTRANSFORMANDLIGHT;
+        }
+        // A renderer that names no limit (the software one) takes what the driver makes.
+        if (info.max_texture_width > 0) {
+            caps.maxTextureWidth = std::min<uint32_t>(caps.maxTextureWidth, info.max_texture_width);
+        }
+        if (info.max_texture_height > 0) {
+            caps.maxTextureHeight =
+                std::min<uint32_t>(caps.maxTextureHeight, info.max_texture_height);
+        }
     }
     return D3D_OK;
 }

@@ -43,6 +43,10 @@ struct Sprite {
 
 namespace sdl {
 
+// The largest texture the driver makes, in texels across and down, whatever the renderer says:
+// larger ones than graphics hardware takes are refused before memory is spent on them.
+constexpr uint32_t kMaxTextureSize = 16384;
+
 // Creates `texture`'s renderer texture from its kept pixels; false when the renderer refuses.
 bool uploadTexture(platform::DeviceTexture& texture, SDL_Renderer* renderer);
 

@@ -3,20 +3,17 @@
 // as a turned, scaled and possibly mirrored rectangle when the transform is one (with the
 // software renderer's plain copy when it is not even turned), else as two triangles.
 #include <SDL.h>
-#include <SDL_image.h>
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
 
 #include "platform/sdl/sdl_direct3d.h"
+#include "platform/sdl/sdl_image_file.h"
 
 using namespace platform;
 
 namespace {
-
-// Larger textures than graphics hardware takes are refused before memory is spent on them.
-constexpr uint32_t kMaxTextureSize = 16384;
 
 // D3DX_DEFAULT (or 0) asks for the image's size rounded up to a power of two.
 uint32_t textureSize(uint32_t requested, uint32_t imageSize) {
@@ -114,6 +111,15 @@ bool uploadTexture(DeviceTexture& texture, SDL_Renderer* renderer) {
 
 namespace platform {
 
+HRESULT d3dxGetImageInfoFromFile(const std::string& path, ImageInfo& info) {
+    sdl::ImageHeader header = sdl::readImageHeader(path);
+    if (header.format == sdl::ImageFormat::unknown) {
+        return D3DXERR_INVALIDDATA;
+    }
+    info = ImageInfo{header.width, header.height};
+    return D3D_OK;
+}
+
 HRESULT d3dxCreateTextureFromFileEx(Device* device, const std::string& path, uint32_t width,
                                     uint32_t height, uint32_t, uint32_t, D3DFORMAT, uint32_t,
                                     uint32_t, uint32_t, uint32_t colourKey, ImageInfo* info,
@@ -121,7 +127,7 @@ HRESULT d3dxCreateTextureFromFileEx(Device* device, const std::string& path, uin
     if (device == nullptr || device->renderer == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    SDL_Surface* loaded = IMG_Load(path.c_str());
+    SDL_Surface* loaded = sdl::decodeImage(path, sdl::readImageHeader(path).format);
     if (loaded == nullptr) {
         return D3DXERR_INVALIDDATA;
     }
@@ -132,11 +138,12 @@ HRESULT d3dxCreateTextureFromFileEx(Device* device, const std::string& path, uin
     }
     uint32_t imageWidth = static_cast<uint32_t>(image->w);
     uint32_t imageHeight = static_cast<uint32_t>(image->h);
-    uint32_t texelsWide = imageWidth <= kMaxTextureSize ? textureSize(width, imageWidth) : 0;
-    uint32_t texelsHigh = imageHeight <= kMaxTextureSize ? textureSize(height, imageHeight) : 0;
+    uint32_t texelsWide = imageWidth <= sdl::kMaxTextureSize ? textureSize(width, imageWidth) : 0;
+    uint32_t texelsHigh =
+        imageHeight <= sdl::kMaxTextureSize ? textureSize(height, imageHeight) : 0;
     SDL_Surface* pixels = nullptr;
-    if (texelsWide > 0 && texelsHigh > 0 && texelsWide <= kMaxTextureSize &&
-        texelsHigh <= kMaxTextureSize) {
+    if (texelsWide > 0 && texelsHigh > 0 && texelsWide <= sdl::kMaxTextureSize &&
+        texelsHigh <= sdl::kMaxTextureSize) {
         pixels = texturePixels(image, texelsWide, texelsHigh, colourKey);
     }
     SDL_FreeSurface(image);

@@ -29,6 +29,15 @@ const D3DXVECTOR3* nativeVector(const platform::Vector3* vector, D3DXVECTOR3& st
 
 namespace platform {
 
+HRESULT d3dxGetImageInfoFromFile(const std::string& path, ImageInfo& info) {
+    D3DXIMAGE_INFO nativeInfo{};
+    HRESULT result = D3DXGetImageInfoFromFileA(path.c_str(), &nativeInfo);
+    if (SUCCEEDED(result)) {
+        info = ImageInfo{nativeInfo.Width, nativeInfo.Height};
+    }
+    return result;
+}
+
 HRESULT d3dxCreateTextureFromFileEx(Device* device, const std::string& path, uint32_t width,
                                     uint32_t height, uint32_t mipLevels, uint32_t usage,
                                     D3DFORMAT format, uint32_t pool, uint32_t filter,

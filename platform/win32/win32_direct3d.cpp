@@ -71,6 +71,8 @@ HRESULT getDeviceCaps(Direct3D* direct3D, uint32_t adapter, uint32_t deviceType,
         adapter, static_cast<D3DDEVTYPE>(deviceType), &native);
     if (SUCCEEDED(result)) {
         caps.devCaps = native.DevCaps;
+        caps.maxTextureWidth = native.MaxTextureWidth;
+        caps.maxTextureHeight = native.MaxTextureHeight;
     }
     return result;
 }
