@@ -33,20 +33,22 @@ install(CODE "
   set(TUMBLIX_LIBDIR \"${CMAKE_INSTALL_LIBDIR}\")
   set(TUMBLIX_INCLUDEDIR \"${CMAKE_INSTALL_INCLUDEDIR}\")
   set(TUMBLIX_VERSION \"${PROJECT_VERSION}\")
+  set(TUMBLIX_LUA \"${TUMBLIX_LUA}\")
+  set(TUMBLIX_LUA_PKG \"${TUMBLIX_LUA_PKG}\")
   configure_file(\"${PROJECT_SOURCE_DIR}/cmake/tumblix.pc.in\" \"${TUMBLIX_PC}\" @ONLY)")
 install(FILES ${TUMBLIX_PC} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
 # cpack -G DEB: a development package of the above under /usr. Its Depends are what a host
-# build needs beside it: Lua 5.1, SDL2 and SDL2_image to compile and link against, pkg-config
-# for Lua (which ships no CMake package).
+# build needs beside it: the Lua it was built with, SDL2 and SDL2_image to compile and link
+# against, pkg-config for Lua (which ships no CMake package).
 set(CPACK_PACKAGE_NAME libtumblix-dev)
 set(CPACK_PACKAGE_VENDOR Tumblix)
 set(CPACK_PACKAGE_CONTACT "Tumblix developers <dev@tumblix.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "2D game engine with Lua 5.1 scripting (headers, static libraries, CMake and pkg-config)")
+    "2D game engine with ${TUMBLIX_LUA} scripting (headers, static libraries, CMake and pkg-config)")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "liblua5.1-0-dev, libsdl2-dev, libsdl2-image-dev, pkgconf | pkg-config")
+    "${TUMBLIX_LUA_DEB}, libsdl2-dev, libsdl2-image-dev, pkgconf | pkg-config")
 include(CPack)

@@ -71,6 +71,9 @@ protected:
         return {};
     }
 
+    // Whether the engine embeds LuaJIT rather than Lua 5.1 (its "jit" library is loaded).
+    bool onLuaJit() { return eval("type(jit)") == "table"; }
+
     // Frames of 1/45 s, the longest the frame loop runs.
     void frames(int count, float elapsed = 1.0f / 45.0f) {
         for (int i = 0; i < count; ++i) {
