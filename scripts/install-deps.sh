@@ -10,7 +10,7 @@ if [[ ${1:-} == --game ]]; then
   shift
 else
   packages+=(
-    zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
+    zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libluajit-5.1-dev
     clang libclang-rt-14-dev
     xvfb xauth xdotool imagemagick x11-utils openbox
   )
