@@ -296,8 +296,11 @@ TEST_F(StateFileTest, AConfinedScriptPathOutsideTheFolderIsRefusedByEveryWayIn) 
         const std::string refusal = "the script '" + path + "' lies outside the script folder '" +
                                     dir.file("scripts/") + "'";
         EXPECT_EQ(core.createObject(0, path) != nullptr, allowed);
+        // The place before the message is a tail call's: Lua 5.1 gives it an empty name, LuaJIT
+        // leaves it out.
+        const std::string place = onLuaJit() ? "" : ": ";
         EXPECT_THAT(newObject(path),
-                    EndsWith(allowed ? std::string("made") : ": newObject: " + refusal));
+                    EndsWith(allowed ? std::string("made") : place + "newObject: " + refusal));
         EXPECT_EQ(load(u8(0) + i32(1) + i32(0) + str(path) + i32(1) + f32(0) + i32(0) + i32(2)),
                   allowed);
         EXPECT_EQ(eval("kept"), allowed ? "nil" : "1");
