@@ -15,8 +15,8 @@
 
 namespace {
 
-// A host type with a layout of its own, so the part of a load that runs after the reset is
-// reached too.
+// A host type with a layout of its own, so the key blocks that only a type's own load can read
+// are reached too, in the check before the reset and in the load after it.
 class Tagged : public Object {
     int extra = 0;
     void save(BinaryWriter& writer) const override {
