@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "bench/lua_alone.h"
 #include "core/core.h"
 #include "objects/object.h"
 
@@ -60,6 +62,30 @@ void engineFrames(benchmark::State& state) {
     for (auto _ : state) {
         core.runFrame(kFrame);
     }
+}
+
+// Resumes, in each iteration, every tenth of `threads`, a different tenth in turn: as sleepers
+// wake, frame after frame.
+inline void resumeAsSleepersWake(benchmark::State& state, const std::vector<lua_State*>& threads) {
+    constexpr size_t kStride = 10;
+    size_t frame = 0;
+    for (auto _ : state) {
+        for (size_t i = frame % kStride; i < threads.size(); i += kStride) {
+            lua_resume(threads[i], 0);
+        }
+        ++frame;
+    }
+}
+
+// One frame's worth of the Lua work alone (LuaAlone) of `count` sleepers per iteration.
+template <int count, lua_State* (LuaAlone::*start)(int id) = &LuaAlone::startThread>
+void luaAloneFrames(benchmark::State& state) {
+    LuaAlone lua(kSleeper);
+    std::vector<lua_State*> threads;
+    for (int id = 1; id <= count; ++id) {
+        threads.push_back((lua.*start)(id));
+    }
+    resumeAsSleepersWake(state, threads);
 }
 
 }  // namespace bench

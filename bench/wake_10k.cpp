@@ -5,26 +5,12 @@
 // on the same 1,000 of 10,000 coroutines that yield at once.
 #include <vector>
 
-#include "bench/lua_alone.h"
 #include "bench/ratio.h"
 #include "bench/sleepers.h"
 
 namespace {
 
 constexpr int kObjects = 10000;
-constexpr int kWakingPerFrame = 1000;
-
-// Each frame resumes every tenth thread, a different tenth in turn.
-void resumeAsTheObjectsWake(benchmark::State& state, const std::vector<lua_State*>& threads) {
-    constexpr size_t kStride = kObjects / kWakingPerFrame;
-    size_t frame = 0;
-    for (auto _ : state) {
-        for (size_t i = frame % kStride; i < threads.size(); i += kStride) {
-            lua_resume(threads[i], 0);
-        }
-        ++frame;
-    }
-}
 
 // 10,000 coroutines that yield at once; each frame resumes every tenth, as the objects wake.
 void luaResumes(benchmark::State& state) {
@@ -37,27 +23,17 @@ void luaResumes(benchmark::State& state) {
         luaL_loadstring(coroutine, "while true do coroutine.yield() end");
         coroutines.push_back(coroutine);
     }
-    resumeAsTheObjectsWake(state, coroutines);
+    bench::resumeAsSleepersWake(state, coroutines);
     lua_close(L);
-}
-
-template <lua_State* (bench::LuaAlone::*start)(int id)>
-void luaAloneThreads(benchmark::State& state) {
-    bench::LuaAlone lua(bench::kSleeper);
-    std::vector<lua_State*> threads;
-    for (int id = 1; id <= kObjects; ++id) {
-        threads.push_back((lua.*start)(id));
-    }
-    resumeAsTheObjectsWake(state, threads);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    return bench::compare(argc, argv, "wake_10k", {"engineFrame", bench::engineFrames<kObjects>},
-                          {"luaAlone", luaAloneThreads<&bench::LuaAlone::startThread>},
-                          [] { return 0; },
-                          {{"luaAloneCompilingEachThread",
-                            luaAloneThreads<&bench::LuaAlone::startThreadCompilingAgain>},
-                           {"luaResumes", luaResumes}});
+    return bench::compare(
+        argc, argv, "wake_10k", {"engineFrame", bench::engineFrames<kObjects>},
+        {"luaAlone", bench::luaAloneFrames<kObjects>}, [] { return 0; },
+        {{"luaAloneCompilingEachThread",
+          bench::luaAloneFrames<kObjects, &bench::LuaAlone::startThreadCompilingAgain>},
+         {"luaResumes", luaResumes}});
 }
