@@ -87,6 +87,7 @@ bool Core::resetScripting() {
         lua_close(luaState);  // every script thread ends with it
         luaState = nullptr;
         anchors = nullptr;
+        luaMemory.rewind();
     }
     discardObjects();
     threads.clear();
@@ -102,6 +103,7 @@ bool Core::resetScripting() {
         if (luaState != nullptr) {
             lua_close(luaState);
             luaState = nullptr;
+            luaMemory.rewind();
         }
         Log::error("Failed to create the Lua state: out of memory.");
     }
@@ -258,6 +260,9 @@ Object* Core::createObject(int type, const std::string& script) {
 }
 
 Object* Core::findObject(int id) const {
+    if (objectAtHand != nullptr && objectAtHand->id == id && objectAtHand->firstWithId) {
+        return objectAtHand;
+    }
     return objectsById.find(id);
 }
 

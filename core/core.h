@@ -210,6 +210,7 @@ private:
 
     // Frame loop (frame_loop.cpp).
     void updateObjects(float elapsed);
+    void prefetchWaiter(const Object& object, float elapsed) const;
     void endWalk();
 
     // Script threads (script_threads.cpp).
@@ -259,6 +260,10 @@ private:
     // Beside the list: the first live object in list order with each id; the others with that
     // id (ids repeat only when a state file says so) follow it through nextWithSameId.
     ObjectsById objectsById;
+    // The object whose event is being signalled while its waiter runs (or whose thread starts):
+    // findObject answers it without a look in the index. Null or a listed object: its
+    // detachment clears it.
+    Object* objectAtHand = nullptr;
     size_t holes = 0;                    // null entries in `objects`
     int walkDepth = 0;                   // updateObjects calls under way
     std::vector<Object*> doomedObjects;  // deleted during a walk, destroyed when it ends

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/os.h"
+
 // In the sanitizer build a pooled block that is free (or not yet handed out) is poisoned, so the
 // sanitizer reports any use of one as it would for the C heap's freed memory.
 #if __has_include(<sanitizer/asan_interface.h>)
@@ -16,8 +18,8 @@
 #endif
 
 LuaMemory::~LuaMemory() {
-    for (const auto& slab : slabs) {
-        ASAN_UNPOISON_MEMORY_REGION(slab.get(), kSlabBytes);
+    for (const auto& region : regions) {
+        ASAN_UNPOISON_MEMORY_REGION(region.get(), kRegionBytes);
     }
 }
 
@@ -60,13 +62,24 @@ void* LuaMemory::reallocate(void* memory, void* block, size_t oldSize, size_t ne
 
 void* LuaMemory::allocate(size_t size) {
     const size_t sizeClass = LuaMemory::sizeClass(size);
-    if (freeBlocks[sizeClass] == nullptr && !addSlab(sizeClass)) {
+    const size_t bytes = blockBytes(sizeClass);
+    FreeBlock* block = freeBlocks[sizeClass];
+    if (block != nullptr && (!together || freeBytes > cutBytes / 4)) {
+        ASAN_UNPOISON_MEMORY_REGION(block, bytes);
+        freeBlocks[sizeClass] = block->next;
+        freeBytes -= bytes;
+        __builtin_prefetch(block->next);  // freed long ago, likely: fetched before it is wanted
+        return block;
+    }
+    if (unusedBytes < bytes && !nextRegion()) {
         return nullptr;
     }
-    FreeBlock* block = freeBlocks[sizeClass];
-    ASAN_UNPOISON_MEMORY_REGION(block, blockBytes(sizeClass));
-    freeBlocks[sizeClass] = block->next;
-    return block;
+    void* cut = unused;
+    unused += bytes;
+    unusedBytes -= bytes;
+    cutBytes += bytes;
+    ASAN_UNPOISON_MEMORY_REGION(cut, bytes);
+    return cut;
 }
 
 void LuaMemory::release(void* block, size_t size) {
@@ -74,30 +87,47 @@ void LuaMemory::release(void* block, size_t size) {
     auto* freed = static_cast<FreeBlock*>(block);
     freed->next = freeBlocks[sizeClass];
     freeBlocks[sizeClass] = freed;
+    freeBytes += blockBytes(sizeClass);
     ASAN_POISON_MEMORY_REGION(block, blockBytes(sizeClass));
 }
 
-// Cuts a fresh slab into blocks of the class and lists them, lowest address first.
-bool LuaMemory::addSlab(size_t sizeClass) {
-    const size_t blockBytes = LuaMemory::blockBytes(sizeClass);
-    std::unique_ptr<std::byte[]> slab(new (std::nothrow) std::byte[kSlabBytes]);
-    if (slab == nullptr) {
-        return false;
+void LuaMemory::rewind() {
+    freeBlocks.fill(nullptr);
+    for (const auto& region : regions) {
+        ASAN_POISON_MEMORY_REGION(region.get(), kRegionBytes);
     }
-    try {
-        slabs.push_back(nullptr);
-    } catch (const std::bad_alloc&) {
-        return false;
+    regionsCut = 0;
+    unused = nullptr;
+    unusedBytes = 0;
+    cutBytes = 0;
+    freeBytes = 0;
+}
+
+// The rest of the region being cut, too small for the block asked for, is left unused: at most
+// kLargestPooled bytes of a region.
+bool LuaMemory::nextRegion() {
+    static_assert(kRegionBytes % platform::kLargePageBytes == 0);
+    if (regionsCut == regions.size()) {
+        std::unique_ptr<std::byte[], RegionDelete> region(
+            static_cast<std::byte*>(::operator new[](
+                kRegionBytes, std::align_val_t{platform::kLargePageBytes}, std::nothrow)));
+        if (region == nullptr) {
+            return false;
+        }
+        try {
+            regions.push_back(nullptr);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        platform::adviseLargePages(region.get(), kRegionBytes);
+        ASAN_POISON_MEMORY_REGION(region.get(), kRegionBytes);
+        regions.back() = std::move(region);
     }
-    FreeBlock* next = nullptr;
-    for (size_t offset = kSlabBytes / blockBytes * blockBytes; offset > 0;) {
-        offset -= blockBytes;
-        auto* block = reinterpret_cast<FreeBlock*>(slab.get() + offset);
-        block->next = next;
-        next = block;
-    }
-    freeBlocks[sizeClass] = next;
-    ASAN_POISON_MEMORY_REGION(slab.get(), kSlabBytes);
-    slabs.back() = std::move(slab);
+    unused = regions[regionsCut++].get();
+    unusedBytes = kRegionBytes;
     return true;
+}
+
+void LuaMemory::RegionDelete::operator()(std::byte* region) const {
+    ::operator delete[](region, std::align_val_t{platform::kLargePageBytes});
 }

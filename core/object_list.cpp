@@ -22,6 +22,9 @@ void Core::appendObject(Object* object) {
 }
 
 void Core::detachObject(Object* object) {
+    if (object == objectAtHand) {
+        objectAtHand = nullptr;
+    }
     unindexObject(object);
     objects[object->listSlot] = nullptr;
     object->listSlot = kDetached;
@@ -57,8 +60,13 @@ void Core::indexObject(Object* object) {
     if (first == nullptr || object->listSlot < first->listSlot) {
         object->nextWithSameId = first;
         objectsById.set(object->id, object);
+        object->firstWithId = true;
+        if (first != nullptr) {
+            first->firstWithId = false;
+        }
         return;
     }
+    object->firstWithId = false;
     Object* before = first;
     while (before->nextWithSameId != nullptr &&
            before->nextWithSameId->listSlot < object->listSlot) {
@@ -71,8 +79,10 @@ void Core::indexObject(Object* object) {
 void Core::unindexObject(Object* object) {
     Object* first = objectsById.find(object->id);
     if (first == object) {
+        object->firstWithId = false;
         if (object->nextWithSameId != nullptr) {
             objectsById.set(object->id, object->nextWithSameId);
+            object->nextWithSameId->firstWithId = true;
         } else {
             objectsById.erase(object->id);
         }
@@ -103,6 +113,7 @@ void Core::discardObjects() {
     std::vector<Object*> listed;
     listed.swap(objects);  // destructors of host objects may call back into the Core
     objectsById.clear();
+    objectAtHand = nullptr;
     holes = 0;
     for (Object* object : listed) {
         if (object != nullptr) {

@@ -105,6 +105,7 @@ ScriptThread* Core::newScriptThread() {
         const std::string error = status == LUA_ERRMEM ? "Failed to create new lua thread."
                                                        : errorText(luaState);
         lua_pop(luaState, 2);
+        luaMemory.keepTogether(false);
         Log::error(error);
     }
     lua_State* thread = lua_tothread(luaState, -2);
@@ -123,6 +124,7 @@ ScriptThread* Core::prepareThread(Object* object, const std::string& functionNam
         return nullptr;
     }
     const int id = object->getId();  // the file may delete the object: it is not touched again
+    luaMemory.keepTogether(true);  // what a wake reads, to be fetched at once (frame_loop.cpp)
     ScriptThread* record = newScriptThread();
     lua_State* thread = record->thread;
 
@@ -143,6 +145,7 @@ ScriptThread* Core::prepareThread(Object* object, const std::string& functionNam
         status = lua_pcall(thread, 1, 1, 1);  // a script may have given the state table a
     }                                         // metatable that raises
     --scriptsRunning;
+    luaMemory.keepTogether(false);
     if (status != 0) {
         failThread(thread, errorText(thread));
     }
@@ -162,12 +165,13 @@ void Core::resumeThread(Object*, lua_State* thread, int argCount) {
 }
 
 bool Core::startThread(Object* object, const std::string& functionName) {
+    objectAtHand = object;  // what the entry function's first pause is likely to name
     ScriptThread* record = prepareThread(object, functionName);
-    if (record == nullptr) {
-        return false;
+    if (record != nullptr) {
+        resumeIfSuspended(record->thread, record, 1);  // the object may be gone when this returns
     }
-    resumeIfSuspended(record->thread, record, 1);  // the object may be gone when this returns
-    return true;
+    objectAtHand = nullptr;
+    return record != nullptr;
 }
 
 void Core::resumeIfSuspended(lua_State* thread, ScriptThread* record, int argCount,
@@ -189,6 +193,7 @@ void Core::resumeIfSuspended(lua_State* thread, ScriptThread* record, int argCou
 }
 
 int Core::resume(lua_State* thread, int argCount, ScriptThread* record) {
+    luaMemory.keepTogether(false);  // in case a Lua error jumped out of prepareThread
     if (record != nullptr && record->waitObject != nullptr) {
         stopWaiting(*record);  // resumed before its event came
     }
@@ -235,6 +240,7 @@ void Core::finishResume(lua_State* thread, int status) {
 }
 
 void Core::failThread(lua_State* thread, const std::string& message) {
+    luaMemory.keepTogether(false);  // the failure may end prepareThread
     releaseThread(thread);
     rethrowHeldException();  // the host's own exception explains the failure better
     Log::error(message);

@@ -25,7 +25,8 @@ inline int truncateToInt(double number) {
     return number < 2147483648.0 ? static_cast<int>(number) : 2147483647;
 }
 
-class Object {
+// Aligned to a cache line, so the fields a frame reads share one.
+class alignas(64) Object {
 public:
     Object() = default;
     virtual ~Object();
@@ -87,17 +88,24 @@ public:
 
 protected:
     float waitTimer = 0.0f;
-    // Ordered by byte-wise comparison of the names (unsigned bytes): the order keys are saved in.
-    std::map<std::string, KeyType*> keys;
 
 private:
     friend class Core;  // gives the identity and keeps the bookkeeping below
 
+    // With waitTimer, what the frame walk and every wake read: the object's first cache line.
     int id = 0;
+    bool firstWithId = false;    // the object findObject answers for its id
+    Lock firstLock{nullptr, 0};  // the first pending event; its object is null while none is
+
+protected:
+    // Ordered by byte-wise comparison of the names (unsigned bytes): the order keys are saved in.
+    std::map<std::string, KeyType*> keys;
+
+private:
     int type = 0;
     std::string script;
     Core* core = nullptr;
     size_t listSlot = 0;               // index in the Core's object list while listed
     Object* nextWithSameId = nullptr;  // the next live object in list order with this id
-    std::vector<Lock> pendingLocks;    // this object's events not yet signalled; few, so scanned
+    std::vector<Lock> moreLocks;       // pending events beside the first; rarely any, so scanned
 };

@@ -3,6 +3,7 @@
 // implements them in each program. All of them run on the thread that runs the frame loop.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -99,6 +100,14 @@ struct FileVersion {
 // The version of the regular file at `path`; false, with `version` untouched, for a path that
 // names no regular file this process can see.
 bool fileVersion(const std::string& path, FileVersion& version);
+
+// --- Memory ---
+
+// Asks the system to back the block at `address` (`bytes` long, both multiples of
+// kLargePageBytes) with large pages where it can, so that reads all over it need fewer address
+// translations. A hint: the block is usable as before whatever the answer.
+constexpr size_t kLargePageBytes = 2 * 1024 * 1024;
+void adviseLargePages(void* address, size_t bytes);
 
 // The machine's physical memory in bytes; 0 when it cannot be told.
 uint64_t physicalMemory();

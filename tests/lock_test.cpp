@@ -24,7 +24,7 @@ struct Probe : Object {
 // Always lives at the same address, as a recycled allocation would.
 struct Recycled : Object {
     static void* operator new(size_t size) {
-        alignas(std::max_align_t) static unsigned char storage[512];
+        alignas(Object) static unsigned char storage[512];
         return size <= sizeof storage ? storage : throw std::bad_alloc();
     }
     static void operator delete(void*) {}
@@ -101,6 +101,34 @@ TEST_F(LockTest, ADeletedObjectsEventsAreGoneEvenForAnObjectMadeAtItsAddress) {
     second->releaseLock(0);
     frames(20);
     EXPECT_EQ(core.threadCount(), 0u);  // its waiter went with the object
+}
+
+TEST_F(LockTest, AnObjectsEventsAreEachReleasedOnceInAnyOrder) {
+    Object* events = core.createObject(0, "");  // id 1
+    for (int event = 1; event <= 4; ++event) {
+        ASSERT_TRUE(events->addLock(event));
+        started("function main() wait({oid = 1, eid = " + std::to_string(event) +
+                "}) state.order = (state.order or '') .. " + std::to_string(event) + " end");
+    }
+    EXPECT_FALSE(events->addLock(2));
+    for (int event : {3, 1, 3}) {
+        events->releaseLock(event);
+    }
+    EXPECT_EQ(eval("state.order"), "31");
+    EXPECT_EQ(core.findLock(events, 3), nullptr);
+    EXPECT_NE(core.findLock(events, 4), nullptr);
+    EXPECT_TRUE(events->addLock(1));
+    ASSERT_TRUE(core.deleteObject(1));
+    EXPECT_EQ(core.threadCount(), 0u);  // the waiters on 2 and 4 went with it
+}
+
+TEST_F(LockTest, AWokenScriptNamingARepeatedIdReachesTheFirstObjectWithIt) {
+    Object* first = core.createObject(0, "");
+    Object* woken = started("function main(id) wait(pause(id, 0.01)) pause(1, 5) end");
+    core.setObjectId(woken, 1);  // as a state file may: both have id 1 now
+    frames(1);
+    EXPECT_EQ(first->getWaitTimer(), 5.0f);
+    EXPECT_EQ(woken->getWaitTimer(), 0.0f);
 }
 
 TEST_F(LockTest, AResumedScriptMayDeleteItselfAndOthersWithoutDerailingTheWalk) {

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <numeric>
+#include <set>
 #include <vector>
 
 #include "core/lua_memory.h"
@@ -13,7 +14,7 @@ namespace {
 
 TEST(LuaMemoryTest, ResizingKeepsTheContentsAcrossEverySizeBoundary) {
     LuaMemory memory;
-    const size_t sizes[] = {1, 16, 17, 200, 256, 257, 4000, 40, 1, 300, 2};
+    const size_t sizes[] = {1, 16, 17, 200, 1024, 1025, 4000, 40, 1, 300, 2};
     std::vector<unsigned char> pattern(4000);
     std::iota(pattern.begin(), pattern.end(), 0);
     void* block = LuaMemory::reallocate(&memory, nullptr, 0, sizes[0]);
@@ -41,17 +42,39 @@ TEST(LuaMemoryTest, TheSanitizerSeesAFreedSmallBlockUsed) {
 TEST(LuaMemoryTest, FreedSmallBlocksAreReusedAndLiveOnesNeverShared) {
     LuaMemory memory;
     std::vector<void*> blocks;
-    for (int i = 0; i < 10000; ++i) {  // more than one slab
+    for (int i = 0; i < 30000; ++i) {  // more than one region
         blocks.push_back(LuaMemory::reallocate(&memory, nullptr, 0, 48));
         std::memset(blocks.back(), i & 0xFF, 48);
     }
-    for (int i = 0; i < 10000; ++i) {
+    for (int i = 0; i < 30000; ++i) {
         const auto* bytes = static_cast<unsigned char*>(blocks[i]);
         ASSERT_TRUE(bytes[0] == (i & 0xFF) && bytes[47] == (i & 0xFF)) << i;
     }
     void* freed = blocks[1234];
     LuaMemory::reallocate(&memory, freed, 48, 0);
     EXPECT_EQ(LuaMemory::reallocate(&memory, nullptr, 0, 33), freed);  // same size class
+}
+
+TEST(LuaMemoryTest, BlocksKeptTogetherStillReuseMostOfWhatWasFreed) {
+    LuaMemory memory;
+    std::vector<void*> blocks;
+    for (int i = 0; i < 1000; ++i) {
+        blocks.push_back(LuaMemory::reallocate(&memory, nullptr, 0, 720));
+    }
+    const std::set<void*> freed(blocks.begin(), blocks.end());
+    for (void* block : blocks) {
+        LuaMemory::reallocate(&memory, block, 720, 0);
+    }
+    memory.keepTogether(true);
+    int reused = 0;
+    for (int i = 0; i < 1000; ++i) {
+        reused += freed.count(LuaMemory::reallocate(&memory, nullptr, 0, 720)) != 0 ? 1 : 0;
+    }
+    EXPECT_GE(reused, 740);  // all but what brings the free blocks down to a quarter of all
+    EXPECT_LT(reused, 1000);
+
+    memory.rewind();  // as when the state has closed: everything is cut afresh from the start
+    EXPECT_EQ(LuaMemory::reallocate(&memory, nullptr, 0, 720), blocks.front());
 }
 
 class LuaMemoryScriptTest : public CoreTest {};
