@@ -6,12 +6,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
+#include <tuple>
 
 #include "platform/constants.h"
 #include "platform/fake/fake_platform.h"
 #include "test_support.h"
 
 using namespace platform;
+using ::testing::ElementsAre;
 using testing_support::readFile;
 
 namespace {
@@ -48,19 +50,11 @@ protected:
     testing_support::TempDir root;
 };
 
-TEST_F(LogTest, OpenWritesExactlyTheHeaderAndEmptiesAnEarlierLog) {
-    ASSERT_TRUE(Log::open("Game"));
-    EXPECT_EQ(Log::path(), logFile());
-    EXPECT_EQ(readFile(logFile()), kHeader);
-
-    Log::info("first run");
-    ASSERT_TRUE(Log::open("Game"));
-    EXPECT_EQ(readFile(logFile()), kHeader);
-}
-
 // The boxes cannot be shown (they answer 0): the warning goes on and the error raises all the same.
 TEST_F(LogTest, EntriesHaveTheExactLayoutOfTheirLevelAndWarningsShowABox) {
     ASSERT_TRUE(Log::open("Game"));
+    EXPECT_EQ(Log::path(), logFile());
+    EXPECT_EQ(readFile(logFile()), kHeader);
     fake::queueBoxAnswer(0);
     fake::queueBoxAnswer(0);
     Log::info("<b>Graceful</b> & done.");  // markup is written as it stands
@@ -71,14 +65,15 @@ TEST_F(LogTest, EntriesHaveTheExactLayoutOfTheirLevelAndWarningsShowABox) {
                            entryPattern("FFFF00", "<blink>~</blink>", "careful") +
                            entryPattern("FF0000", "<blink>!</blink>", "fatal"))))
         << body();
+    std::vector<std::tuple<std::string, std::string, uint32_t>> boxes;
+    for (const fake::ShownBox& box : fake::shownBoxes()) {
+        boxes.emplace_back(box.text, box.caption, box.style);
+    }
+    EXPECT_THAT(boxes, ElementsAre(std::tuple("careful", "Engine", 0x1030u),
+                                   std::tuple("fatal", "Engine", 0x1010u)));
 
-    const auto& boxes = fake::shownBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "careful");
-    EXPECT_EQ(boxes[0].caption, "Engine");
-    EXPECT_EQ(boxes[0].style, 0x1030u);
-    EXPECT_EQ(boxes[1].text, "fatal");
-    EXPECT_EQ(boxes[1].style, 0x1010u);
+    ASSERT_TRUE(Log::open("Game"));  // the next run's log starts empty
+    EXPECT_EQ(readFile(logFile()), kHeader);
 }
 
 TEST_F(LogTest, PromptsReturnTheAnswerAndLogOnlyAnswersTheirBoxCanGive) {
@@ -109,7 +104,7 @@ TEST_F(LogTest, PromptsReturnTheAnswerAndLogOnlyAnswersTheirBoxCanGive) {
     }
 }
 
-TEST_F(LogTest, WithoutAnOpenLogEntriesLeaveNoFileButBoxesStillShow) {
+TEST_F(LogTest, WithoutAnOpenLogEntriesLeaveNoFileAndAfterAFailedOpenTheyTryTheFileAgain) {
     Log::info("dropped");
     Log::warning("shown, not logged");
     EXPECT_THROW(Log::error("fatal all the same"), int);
@@ -118,19 +113,17 @@ TEST_F(LogTest, WithoutAnOpenLogEntriesLeaveNoFileButBoxesStillShow) {
     EXPECT_FALSE(Log::open("Game"));
     Log::info("dropped");
     EXPECT_TRUE(std::filesystem::is_empty(root.path()));
-}
 
-TEST_F(LogTest, AFailedOpenReportsFalseAndLaterEntriesTryTheFileAgain) {
-    // A full disk: the file opens, but its header cannot be written.
-    std::filesystem::create_directories(root.path() / "Game");
-    std::filesystem::create_symlink("/dev/full", root.path() / "Game" / "Log.html");
+    fake::setDataRoot(root.path().string());
+    const std::filesystem::path log = logFile();
+    std::filesystem::create_directories(log.parent_path());
+    std::filesystem::create_symlink("/dev/full", log);  // a full disk: no header can be written
     EXPECT_FALSE(Log::open("Game"));
-    std::filesystem::remove(root.path() / "Game" / "Log.html");
-
-    std::filesystem::create_directories(root.path() / "Game" / "Log.html");  // not a file
+    std::filesystem::remove(log);
+    std::filesystem::create_directories(log);  // not a file
     EXPECT_FALSE(Log::open("Game"));
     Log::info("dropped quietly");
-    std::filesystem::remove(root.path() / "Game" / "Log.html");
+    std::filesystem::remove(log);
     Log::info("arrives without a header");
     EXPECT_THAT(readFile(logFile()), ::testing::StartsWith("<font face='webdings'"));
 }
