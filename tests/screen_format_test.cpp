@@ -6,30 +6,6 @@ using namespace platform;
 
 namespace {
 
-TEST(ScreenFormatTest, ConstructorsKeepOrReplaceTheMode) {
-    ScreenFormat defaults;
-    EXPECT_EQ(defaults, ScreenFormat::pattern(0, 0, D3DFMT_UNKNOWN, 0, ScreenFormat::FULLSCREEN));
-
-    struct Case {
-        int32_t given;
-        int32_t fromValues;  // the five-value constructor repairs an invalid mode
-    } cases[] = {{0, 1}, {1, 1}, {2, 2}, {3, 1}, {-1, 1}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.given);
-        EXPECT_EQ(ScreenFormat(800, 600, D3DFMT_X8R8G8B8, 60, c.given).mode, c.fromValues);
-        ScreenFormat fromMode(DisplayMode{800, 600, 75, D3DFMT_R5G6B5}, c.given);
-        EXPECT_EQ(fromMode, ScreenFormat::pattern(800, 600, D3DFMT_R5G6B5, 75, c.given));
-    }
-}
-
-// Names and depths of pixel formats show in the texts and the scores below.
-TEST(ScreenFormatTest, EachDepthHasItsPixelFormat) {
-    EXPECT_EQ(ScreenFormat::formatForBits(16), D3DFMT_R5G6B5);
-    EXPECT_EQ(ScreenFormat::formatForBits(24), D3DFMT_R8G8B8);
-    EXPECT_EQ(ScreenFormat::formatForBits(32), D3DFMT_X8R8G8B8);
-    EXPECT_EQ(ScreenFormat::formatForBits(8), D3DFMT_UNKNOWN);
-}
-
 // The aspect ratio is the one these texts show.
 TEST(ScreenFormatTest, TextsNameResolutionsAndWholeFormats) {
     EXPECT_EQ(ScreenFormat::resolutionName(1920, 1080), "1920x1080[1.77778:1]");
