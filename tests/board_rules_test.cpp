@@ -98,8 +98,6 @@ INSTANTIATE_TEST_SUITE_P(
         // Two frames of 0.3 s make one step (one alone would have made the first); the timer
         // restarts at 0, so the excess of the second frame does not turn the next 0.45 s into a
         // step.
-        RulesCase{
-            "TwoFramesOfThreeTenthsMakeAStep", {}, ".33", 250, Cells{{{1, 7}, 1}, {{1, 8}, 2}}},
         RulesCase{"TheExcessIsDropped", {}, ".334", 250, Cells{{{1, 7}, 1}, {{1, 8}, 2}}},
         RulesCase{"LeftsStopAtColumnZero", {}, ".llllllll", 26, Cells{{{0, 0}, 1}, {{0, 1}, 2}}},
         RulesCase{

@@ -96,11 +96,6 @@ TEST_F(SdlDriverTest, AKeyTappedBetweenTwoReadsIsSeenOnceAndQueuedAsMessages) {
     EXPECT_EQ(getAsyncKeyState(VK_RIGHT), 0);
 }
 
-// The Log then reports the text on standard error.
-TEST_F(SdlDriverTest, AMessageBoxWithoutADisplayAnswersZero) {
-    EXPECT_EQ(messageBox("Nothing to show it on.", "Engine", MB_OK | MB_ICONHAND), 0);
-}
-
 TEST_F(SdlDriverTest, TheDataFolderFollowsXdgAndIsCreated) {
     testing_support::TempDir home;
     std::string previousData = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
