@@ -1,64 +1,18 @@
-// How one compiled chunk serves every thread: Lua 5.1 makes a function of a compiled chunk only
+// How one compiled chunk serves every thread: Lua makes a function of a compiled chunk only
 // by loading it, and each load compiles a copy. But a function that encloses another makes a
 // fresh function of the enclosed prototype each time it runs. So the file is compiled once as
 // is, by luaL_loadfile, and then loaded once more enclosed in a maker: a binary chunk, built from
-// the first compile's dump, whose only work is to return a new function of the file's chunk.
+// the first compile's dump, whose only work is to return a new function of the file's chunk
+// (chunk_maker.h).
 // The file's chunk keeps everything it had (its source name, its line numbers, its place as a
 // main chunk in tracebacks), so no script can tell its function from one luaL_loadfile made.
 //
 // The makers sit in the caller's table, by path.
 #include "core/compiled_scripts.h"
 
-#include <cstdint>
-#include <cstring>
+#include "core/chunk_maker.h"
 
 namespace {
-
-// Lua 5.1's binary chunk layout (lundump.h, lopcodes.h) for the few parts the maker needs.
-constexpr size_t kHeaderSize = 12;
-constexpr size_t kIntSizeAt = 7;
-constexpr size_t kSizeTSizeAt = 8;
-constexpr size_t kInstructionSizeAt = 9;
-constexpr char kIsVararg = 2;  // every main chunk is
-constexpr uint32_t kOpReturn = 30;
-constexpr uint32_t kOpClosure = 36;
-constexpr int kPositionB = 23;
-
-// The maker's code: R0 := a function of enclosed prototype 0; return R0.
-constexpr uint32_t kMakeClosure = kOpClosure;
-constexpr uint32_t kReturnOne = kOpReturn | (2u << kPositionB);
-
-template <typename T>
-char* put(char* at, T value) {
-    std::memcpy(at, &value, sizeof value);
-    return at + sizeof value;
-}
-
-// The maker as a binary chunk: the dump's header, the maker's own fields, the dumped function
-// (the dump less its header) as its one enclosed prototype, then the maker's empty debug part.
-struct MakerChunk {
-    const char* parts[4];
-    size_t sizes[4];
-    size_t next = 0;
-};
-
-const char* readMakerChunk(lua_State*, void* data, size_t* size) {
-    auto& chunk = *static_cast<MakerChunk*>(data);
-    while (chunk.next < 4 && chunk.sizes[chunk.next] == 0) {
-        ++chunk.next;
-    }
-    if (chunk.next == 4) {
-        *size = 0;
-        return nullptr;
-    }
-    *size = chunk.sizes[chunk.next];
-    return chunk.parts[chunk.next++];
-}
-
-int addToBuffer(lua_State*, const void* bytes, size_t size, void* buffer) {
-    luaL_addlstring(static_cast<luaL_Buffer*>(buffer), static_cast<const char*>(bytes), size);
-    return 0;
-}
 
 // Pushes the maker of the function on top, which stays. Raises when it cannot be made: the
 // function is not a main chunk a maker can enclose (a binary file's may expect upvalues), or
@@ -70,36 +24,10 @@ void pushMaker(lua_State* L) {
     if (info.nups != 0) {
         luaL_error(L, "a chunk with upvalues cannot be shared");
     }
-    luaL_Buffer dump;
-    luaL_buffinit(L, &dump);
-    lua_dump(L, addToBuffer, &dump);
-    luaL_pushresult(&dump);
+    pushDump(L);
     size_t dumpSize = 0;
     const char* dumped = lua_tolstring(L, -1, &dumpSize);
-    if (dumpSize <= kHeaderSize || dumped[kIntSizeAt] != sizeof(int) ||
-        dumped[kSizeTSizeAt] != sizeof(size_t) || dumped[kInstructionSizeAt] != 4) {
-        luaL_error(L, "the chunk's dump has an unexpected layout");
-    }
-    char head[sizeof(size_t) + 5 * sizeof(int) + 4 + 2 * sizeof(uint32_t)];
-    char* at = put(head, size_t{0});  // no source name: the enclosed chunk has its own
-    at = put(at, 0);                  // defined on line 0, to line 0: a main chunk
-    at = put(at, 0);
-    at = put(at, '\0');  // upvalues
-    at = put(at, '\0');  // parameters
-    at = put(at, kIsVararg);
-    at = put(at, '\2');  // stack size
-    at = put(at, 2);     // instructions
-    at = put(at, kMakeClosure);
-    at = put(at, kReturnOne);
-    at = put(at, 0);  // constants
-    at = put(at, 1);  // enclosed prototypes
-    char tail[3 * sizeof(int)];
-    put(put(put(tail, 0), 0), 0);  // no line numbers, local names or upvalue names
-    MakerChunk chunk{{dumped, head, dumped + kHeaderSize, tail},
-                     {kHeaderSize, sizeof head, dumpSize - kHeaderSize, sizeof tail}};
-    if (lua_load(L, readMakerChunk, &chunk, "=maker") != 0) {
-        lua_error(L);
-    }
+    pushChunkMaker(L, dumped, dumpSize);
     lua_remove(L, -2);  // the dump
 }
 

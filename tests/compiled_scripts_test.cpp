@@ -37,6 +37,27 @@ TEST_F(CompiledScriptsTest, ThreadsOnOneFileRunTheirOwnMainChunk) {
     }
 }
 
+// A file of some 12 KB of code: a thread that copied it would cost far more than its own record.
+TEST_F(CompiledScriptsTest, ThreadsOnOneFileShareItsCode) {
+    std::string source = "function main(id)\n";
+    for (int line = 0; line < 500; ++line) {
+        source += "    state.n = id + " + std::to_string(line) + "\n";
+    }
+    const std::string path = script(source + "    wait(pause(id, 1))\nend\n");
+    auto kilobytes = [&] {
+        lua_State* L = core.getLuaState();
+        lua_gc(L, LUA_GCCOLLECT, 0);
+        return lua_gc(L, LUA_GCCOUNT, 0);
+    };
+    ASSERT_TRUE(core.createObject(0, path)->startThread("main"));
+    const int before = kilobytes();
+    for (int thread = 0; thread < 10; ++thread) {
+        ASSERT_TRUE(core.createObject(0, path)->startThread("main"));
+    }
+    EXPECT_EQ(core.threadCount(), 11u);
+    EXPECT_LT(kilobytes() - before, 10 * 4);
+}
+
 TEST_F(CompiledScriptsTest, AFileChangedOnDiskIsCompiledAgain) {
     namespace fs = std::filesystem;
     const std::string version1 = "function main() state.version = 1 end";
