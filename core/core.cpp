@@ -92,6 +92,7 @@ bool Core::resetScripting() {
     discardObjects();
     threads.clear();
     compiledScripts.clear();
+    anchorSlots.clear();
     heldException = nullptr;
     nextObjectId = 1;
 
@@ -132,14 +133,13 @@ void Core::pushAnchored(lua_State* L, int slot) const {
 int Core::anchor(lua_State* L) {
     pushAnchored(L, kAnchorTable);
     lua_insert(L, -2);
-    const int reference = luaL_ref(L, -2);
+    const int reference = anchorSlots.add(L, lua_gettop(L) - 1);
     lua_pop(L, 1);
     return reference;
 }
 
-// The anchor table's free list already has its head, so this never allocates.
 void Core::unanchor(int reference) {
-    luaL_unref(anchors, kAnchorTable, reference);
+    anchorSlots.remove(anchors, kAnchorTable, reference);
 }
 
 bool Core::isScriptRunning() const {
@@ -188,9 +188,7 @@ int Core::buildLuaState(lua_State* L) {
     lua_pushlightuserdata(L, const_cast<char*>(&kNewAnchorsKey));
     lua_pushvalue(L, -2);
     lua_rawset(L, LUA_REGISTRYINDEX);        // thread
-    lua_createtable(L, 0, 1);                // thread, anchor table
-    lua_pushinteger(L, 0);                   // the head of luaL_ref's free list
-    lua_rawseti(L, -2, 0);
+    lua_createtable(L, 0, 0);                // thread, anchor table
     lua_getfield(L, LUA_GLOBALSINDEX, "debug");
     lua_getfield(L, -1, "traceback");        // thread, anchor table, debug, traceback
     lua_remove(L, -2);

@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "anchor_slots.h"
 #include "compiled_scripts.h"
 #include "lua_memory.h"
 #include "objects_by_id.h"
@@ -249,6 +250,7 @@ private:
     std::vector<std::function<void()>> requests;  // asked for by requestLoadState and the like
     std::map<std::string, lua_CFunction> functions;
     CompiledScripts compiledScripts;  // of the current Lua state
+    AnchorSlots anchorSlots;          // in the current anchor table
     LuaMemory luaMemory;              // outlives every Lua state the Core makes
     lua_State* luaState = nullptr;
     lua_State* anchors = nullptr;  // never runs; held at the bottom of the main state's stack

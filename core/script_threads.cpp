@@ -17,16 +17,18 @@
 
 namespace {
 
-// Run protected on the main state, with the anchor table as argument 1: a new thread whose
-// globals are a fresh environment with a metatable reading through to the state table (the
-// main thread's globals). Returns the thread and its reference in the anchor table.
+// Run protected on the main state, with the anchor table and its AnchorSlots as arguments: a
+// new thread whose globals are a fresh environment with a metatable reading through to the
+// state table (the main thread's globals). Returns the thread and its reference in the anchor
+// table.
 int makeScriptThread(lua_State* L) {
-    lua_newthread(L);           // anchors, thread
-    lua_createtable(L, 0, 1);   // anchors, thread, environment: room for the entry function
+    auto* slots = static_cast<AnchorSlots*>(lua_touserdata(L, 2));
+    lua_newthread(L);           // anchors, slots, thread
+    lua_createtable(L, 0, 1);   // anchors, slots, thread, environment: room for the entry function
     EnvironmentMetatables::share(L, -1, false);
-    lua_setfenv(L, 2);          // anchors, thread
-    lua_pushvalue(L, 2);
-    lua_pushinteger(L, luaL_ref(L, 1));  // anchors, thread, reference
+    lua_setfenv(L, 3);          // anchors, slots, thread
+    lua_pushvalue(L, 3);
+    lua_pushinteger(L, slots->add(L, 1));  // anchors, slots, thread, reference
     return 2;
 }
 
@@ -100,7 +102,8 @@ ScriptThread* Core::newScriptThread() {
     pushAnchored(luaState, kErrorHandler);
     lua_pushcfunction(luaState, makeScriptThread);
     pushAnchored(luaState, kAnchorTable);
-    const int status = lua_pcall(luaState, 1, 2, -3);
+    lua_pushlightuserdata(luaState, &anchorSlots);
+    const int status = lua_pcall(luaState, 2, 2, -4);
     if (status != 0) {
         const std::string error = status == LUA_ERRMEM ? "Failed to create new lua thread."
                                                        : errorText(luaState);
