@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "platform/direct3d.h"
@@ -23,8 +22,6 @@
 namespace {
 
 constexpr uint32_t kSize = 128;  // back buffer, square
-constexpr uint32_t kX8R8G8B8 = D3DFMT_X8R8G8B8;
-constexpr uint32_t kDeviceFlags = 0x122;  // software vertex processing, no driver management
 const float kQuarterTurn = static_cast<float>(90 * 0.0174532924);
 
 // A colour of its own for every texel, and never black.
@@ -45,9 +42,10 @@ protected:
         direct3D = platform::direct3DCreate9(32);
         ASSERT_NE(direct3D, nullptr);
         present.deviceWindow = window;
-        ASSERT_EQ(platform::createDevice(direct3D, 0, D3DDEVTYPE_HAL, window, kDeviceFlags, present,
-                                         device),
-                  D3D_OK);
+        // Software vertex processing, no driver management.
+        ASSERT_EQ(
+            platform::createDevice(direct3D, 0, D3DDEVTYPE_HAL, window, 0x122, present, device),
+            D3D_OK);
         ASSERT_EQ(platform::d3dxCreateSprite(device, sprite), D3D_OK);
     }
     void TearDown() override {
@@ -60,9 +58,8 @@ protected:
         platform::destroyWindow(window);
     }
 
-    // An opaque square texture of `size` texels, made through the real device: patterned, or
-    // white.
-    platform::DeviceTexture* makeTexture(uint32_t size, bool white = false) {
+    // An opaque square texture of `size` texels, patterned, made through the real device.
+    platform::DeviceTexture* makeTexture(uint32_t size) {
         IDirect3DTexture9* texture = nullptr;
         EXPECT_EQ(win32::native(device)->CreateTexture(size, size, 1, 0, D3DFMT_A8R8G8B8,
                                                        D3DPOOL_MANAGED, &texture, nullptr),
@@ -73,7 +70,7 @@ protected:
             auto* row = reinterpret_cast<uint32_t*>(static_cast<char*>(locked.pBits) +
                                                     y * static_cast<uint32_t>(locked.Pitch));
             for (uint32_t x = 0; x < size; ++x) {
-                row[x] = 0xFF000000u | (white ? 0xFFFFFFu : patternTexel(x, y));
+                row[x] = 0xFF000000u | patternTexel(x, y);
             }
         }
         texture->UnlockRect(0);
@@ -125,7 +122,7 @@ protected:
     platform::WindowHandle window = nullptr;
     platform::PresentParameters present{.backBufferWidth = kSize,
                                         .backBufferHeight = kSize,
-                                        .backBufferFormat = kX8R8G8B8,
+                                        .backBufferFormat = D3DFMT_X8R8G8B8,
                                         .backBufferCount = 1,
                                         .swapEffect = D3DSWAPEFFECT_DISCARD,
                                         .windowed = true,
@@ -137,58 +134,14 @@ protected:
     std::vector<platform::DeviceTexture*> textures;
 };
 
-// The adapter describes itself and its modes, and the failures the graphics layer acts on reach
-// it as failure codes, with nothing half made.
-TEST_F(Win32Direct3DTest, TheAdapterAnswersAndRefusesWithFailureCodes) {
-    constexpr uint32_t kNoSuchAdapter = 9;
-    platform::DisplayMode desktop;
-    ASSERT_EQ(platform::getAdapterDisplayMode(direct3D, 0, desktop), D3D_OK);
-    EXPECT_EQ(desktop.format, kX8R8G8B8) << "the desktop of the check is 24-bit colour";
-    platform::AdapterIdentifier identifier;
-    ASSERT_EQ(platform::getAdapterIdentifier(direct3D, 0, 0, identifier), D3D_OK);
-    EXPECT_FALSE(identifier.description.empty());
-    platform::DeviceCaps caps;
-    EXPECT_EQ(platform::getDeviceCaps(direct3D, 0, D3DDEVTYPE_HAL, caps), D3D_OK);
-
-    uint32_t count = platform::getAdapterModeCount(direct3D, 0, kX8R8G8B8);
-    ASSERT_GT(count, 0u);
-    platform::DisplayMode mode{1, 2, 3, 4};
-    EXPECT_LT(platform::enumAdapterModes(direct3D, 0, kX8R8G8B8, count, mode), 0);
-    EXPECT_LT(platform::getAdapterDisplayMode(direct3D, kNoSuchAdapter, mode), 0);
-    EXPECT_EQ(mode.width, 1u) << "a refusal leaves the mode alone";
-    ASSERT_EQ(platform::enumAdapterModes(direct3D, 0, kX8R8G8B8, count - 1, mode), D3D_OK);
-    EXPECT_EQ(mode.format, kX8R8G8B8);
-
-    EXPECT_EQ(platform::checkDeviceType(direct3D, 0, D3DDEVTYPE_HAL, kX8R8G8B8, kX8R8G8B8, true),
-              D3D_OK);
-    EXPECT_LT(platform::checkDeviceType(direct3D, kNoSuchAdapter, D3DDEVTYPE_HAL, kX8R8G8B8,
-                                        kX8R8G8B8, true),
-              0);
-    platform::Device* none = nullptr;
-    EXPECT_LT(platform::createDevice(direct3D, kNoSuchAdapter, D3DDEVTYPE_HAL, window, kDeviceFlags,
-                                     present, none),
-              0);
-    EXPECT_EQ(none, nullptr);
-}
-
-TEST_F(Win32Direct3DTest, ImagesLoadIntoPowerOfTwoTexturesAndMissingFilesFail) {
+// Images that load are drawn in the Windows game's check; a missing one fails with nothing made.
+TEST_F(Win32Direct3DTest, AMissingImageFileFails) {
     platform::ImageInfo info;
-    auto load = [&](const std::string& path, platform::DeviceTexture*& texture) {
-        return platform::d3dxCreateTextureFromFileEx(device, path, D3DX_DEFAULT, D3DX_DEFAULT, 1, 0,
-                                                     0, D3DPOOL_MANAGED, D3DX_FILTER_NONE,
-                                                     D3DX_FILTER_NONE, 0, &info, texture);
-    };
-    platform::DeviceTexture* texture = nullptr;
-    ASSERT_EQ(load("resources/backdrop.png", texture), D3D_OK) << "run from the repository's root";
-    textures.push_back(texture);
-    EXPECT_EQ(std::pair(info.width, info.height), std::pair(800u, 600u));
-    platform::SurfaceDesc level;
-    ASSERT_EQ(platform::getLevelDesc(texture, 0, level), D3D_OK);
-    EXPECT_EQ(std::pair(level.width, level.height), std::pair(1024u, 1024u));
-    EXPECT_LT(platform::getLevelDesc(texture, 1, level), 0) << "one level only";
-
     platform::DeviceTexture* missing = nullptr;
-    EXPECT_LT(load("resources/no-such-file.png", missing), 0);
+    EXPECT_LT(platform::d3dxCreateTextureFromFileEx(
+                  device, "resources/no-such-file.png", D3DX_DEFAULT, D3DX_DEFAULT, 1, 0, 0,
+                  D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, &info, missing),
+              0);
     EXPECT_EQ(missing, nullptr);
 }
 
@@ -210,7 +163,6 @@ TEST_F(Win32Direct3DTest, SpritesCoverExactlyTheirRectangleTexelForTexel) {
         TexelAt texelAt;         // null: any colour but black
     };
     const Case cases[] = {
-        {"as it is", pattern32, {1, 1}, {0, 0}, 0, 32, 32, patternTexel},
         {"stretched to 64 wide", pattern32, {2, 1}, {0, 0}, 0, 64, 32, stretched},
         {"turned a quarter", pattern32, {1, 1}, {16, 16}, kQuarterTurn, 32, 32, turned},
         {"a 64 x 64 image halved", makeTexture(64), {0.5f, 0.5f}, {0, 0}, 0, 16, 16, nullptr},
@@ -233,19 +185,16 @@ TEST_F(Win32Direct3DTest, SpritesCoverExactlyTheirRectangleTexelForTexel) {
     }
 }
 
-// White at alpha 0x88 blends over black to 0x88 within 2 levels; resetting the device keeps the
-// sprite and the textures drawing the same picture.
-TEST_F(Win32Direct3DTest, ColourBlendsAndResetsKeepTheSpriteDrawing) {
-    platform::DeviceTexture* white = makeTexture(32, true);
-    std::vector<uint32_t> before = drawOne(white, 0x88FFFFFF);
-    for (int shift : {0, 8, 16}) {
-        EXPECT_NEAR(static_cast<int>(before[40 * kSize + 30] >> shift & 0xFF), 0x88, 2);
-    }
+// Resetting the device keeps the sprite and the textures drawing the same blended picture (the
+// blend itself is compared with the Linux game's picture in the same check).
+TEST_F(Win32Direct3DTest, AResetKeepsTheSpriteDrawing) {
+    platform::DeviceTexture* pattern = makeTexture(32);
+    std::vector<uint32_t> before = drawOne(pattern, 0x88FFFFFF);
     EXPECT_EQ(platform::spriteOnLostDevice(sprite), D3D_OK);
     EXPECT_EQ(platform::resetDevice(device, present), D3D_OK);
     EXPECT_EQ(platform::spriteOnResetDevice(sprite), D3D_OK);
     EXPECT_EQ(platform::testCooperativeLevel(device), D3D_OK);
-    EXPECT_EQ(drawOne(white, 0x88FFFFFF), before);
+    EXPECT_EQ(drawOne(pattern, 0x88FFFFFF), before);
 }
 
 // The engine builds sprite matrices itself; they must be the ones D3DX builds from the same
@@ -276,11 +225,8 @@ TEST(Win32TransformTest, TheEngineMatrixIsD3DXMatrixTransformation2D) {
         float angle;
         platform::Vector2 translation;
     };
-    // Those of the sprite cases above, and odd ones.
+    // One like the sprite cases above, and odd ones.
     const Case cases[] = {
-        {{1, 1}, {0, 0}, 0, {25, 35}},
-        {{2, 1}, {0, 0}, 0, {25, 35}},
-        {{0.5f, 0.5f}, {0, 0}, 0, {25, 35}},
         {{2, 1}, {16, 16}, kQuarterTurn, {25, 35}},
         {{0.5f, 0.25f}, {3, -7}, static_cast<float>(-33 * 0.0174532924), {-12, 480}},
         {{1.25f, 3}, {400, 300}, static_cast<float>(725 * 0.0174532924), {799, 599}},

@@ -13,15 +13,8 @@
 
 namespace {
 
-TEST(Win32OsTest, KeyStateReadsTheKeyboardAndRejectsOtherNumbers) {
-    for (bool down : {true, false}) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = VK_LEFT;
-        input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-        ASSERT_EQ(SendInput(1, &input, sizeof(input)), 1u);
-        EXPECT_EQ((platform::getAsyncKeyState(VK_LEFT) & 0x8000) != 0, down);
-    }
+// The keys themselves are played in the Windows game's check.
+TEST(Win32OsTest, KeyStateRejectsNumbersThatNameNoKey) {
     EXPECT_EQ(platform::getAsyncKeyState(-1), 0);
     EXPECT_EQ(platform::getAsyncKeyState(256), 0);
 }
