@@ -74,7 +74,6 @@ TEST_F(GraphicsDrawingTest, DriverErrorsWhileTestingTheDeviceAreFatal) {
         const char* text;
     } cases[] = {
         {D3DERR_DRIVERINTERNALERROR, "Video driver internal error, unable to restore device."},
-        {E_FAIL, "Unexpected return code from TestCooperativeLevel, unable to restore device."},
         {1, "Unexpected return code from TestCooperativeLevel, unable to restore device."},
     };
     for (const Case& c : cases) {
@@ -99,7 +98,6 @@ TEST_F(GraphicsDrawingTest, TexturesThatCannotBeLoadedOrDescribedAreFatal) {
     // told from the header, before anything is decoded.
     for (auto [name, width, height] : {std::tuple{"wide.png", 8193u, 1u},
                                        {"tall.png", 1u, 30000u},
-                                       {"bomb.png", 30000u, 30000u},
                                        {"beyond.png", 0x80000001u, 1u}}) {
         fake::addImage(name, width, height);
         EXPECT_THROW(Graphics::loadTexture(name), int);
