@@ -61,13 +61,12 @@ TEST_F(FrameLoopTest, FramesLastTheTimeSinceThePreviousFrameSmoothedAndCapped) {
         uint32_t clock = 0;
     };
     const Case cases[] = {
-        {{10, 10, 10}, {0.01f, 0.01f, 0.01f}},      // the real rate, not a fixed step
         {{16, 16}, {0.016f, 0.016f}, 0xFFFFFFF8u},  // across the counter's wrap
         {{100}, {cap}},                             // the first frame is capped, never clamped
-        {{20, 100}, {0.02f, cap}},                  // clamped to 0.024, then capped
         {{20, 1}, {0.02f, times(0.02f, 0.8f)}},
+        // The real rate, not a fixed step, then held to 1.2 times it.
         {{10, 11, 20}, {0.01f, 0.011f, times(0.011f, 1.2f)}},
-        {{20, 5000, 20}, {0.02f, cap, 0.02f}},
+        {{20, 5000, 20}, {0.02f, cap, 0.02f}},  // clamped to 0.024, then capped
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.milliseconds));
