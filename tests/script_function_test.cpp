@@ -42,7 +42,6 @@ TEST_F(ScriptFunctionTest, MisuseRaisesAClearLuaError) {
     };
     const Case cases[] = {
         {"pause(7, 1)", "pause: no object with id 7"},
-        {"getKey(7, 'k')", "getKey: no object with id 7"},
         {"setKey(7, 'k', 1)", "setKey: no object with id 7"},
         {"setKey('x', 'k', true)", "setKey: no object with id 0"},
         {"getKey(1)", "bad argument #2 to 'getKey' (string expected, got no value)"},
