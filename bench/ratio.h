@@ -1,6 +1,8 @@
 // Runs a measured benchmark against its baseline and ends the output with one line
 //   RATIO <name> <CPU time of the measured / CPU time of the baseline>
-// preceded by a line REFERENCE <name> <ratio> for each reference benchmark given.
+// preceded by a line REFERENCE <name> <ratio> for each reference benchmark given, and before
+// those by a line TIME <name> <microseconds> for the measured and the baseline: what one
+// iteration of each took, to compare across builds (the Lua backends, say).
 // The two run in alternating rounds and each counts with its fastest round, so a machine busy
 // with other work skews the ratio as little as it can.
 #pragma once
@@ -31,13 +33,14 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                auto [entry, added] =
-                    fastest.try_emplace(run.run_name.function_name, run.GetAdjustedCPUTime());
-                entry->second = std::min(entry->second, run.GetAdjustedCPUTime());
+                const double seconds =
+                    run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                auto [entry, added] = fastest.try_emplace(run.run_name.function_name, seconds);
+                entry->second = std::min(entry->second, seconds);
             }
         }
     }
-    std::map<std::string, double> fastest;  // per iteration
+    std::map<std::string, double> fastest;  // seconds per iteration
 };
 
 // Runs `rounds` alternating rounds of the benchmarks, then `after` (checks that print their
@@ -59,6 +62,9 @@ int compare(int argc, char** argv, const char* ratioName, Named measured, Named 
     if (reporter.fastest.count(measured.name) == 0 || reporter.fastest.count(baseline.name) == 0) {
         std::fprintf(stderr, "%s or %s did not run\n", measured.name, baseline.name);
         return 1;
+    }
+    for (const Named& named : {measured, baseline}) {
+        std::printf("TIME %s %.3f\n", named.name, reporter.fastest[named.name] * 1e6);
     }
     for (const Named& reference : references) {
         if (reporter.fastest.count(reference.name) != 0) {
