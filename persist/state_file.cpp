@@ -30,7 +30,9 @@ private:
                                std::string& problem);
     static void raiseNextObjectId(Core& core, const std::string& path);
     static void setGlobals(lua_State* L, const std::vector<StoredGlobal>& globals);
+    // Each logs why the file at `path` was not loaded, or not saved, and returns false.
     static bool refuse(const std::string& path, const std::string& reason);
+    static bool refuseSave(const std::string& path, const std::string& reason);
 };
 
 namespace {
@@ -103,15 +105,14 @@ bool StateFile::save(Core& core, const std::string& path) {
     std::string target;
     std::string problem;
     if (!findSaveTarget(path, target, problem)) {
-        Log::info("The state was not saved to '" + path + "': " + problem + ".");
-        return false;
+        return refuseSave(path, problem);
     }
     // Written beside the target and moved over it only when complete: a save that fails half
     // way never costs the player the file that was there.
     const std::string temporary = target + ".saving";
     BinaryWriter writer(&core);
     if (!writer.open(temporary)) {
-        return false;
+        return refuseSave(path, "'" + temporary + "' cannot be created");
     }
     if (core.luaState != nullptr) {
         std::string unsupported = writeGlobals(core.luaState, writer);
@@ -135,11 +136,20 @@ bool StateFile::save(Core& core, const std::string& path) {
     }
     writer.write(core.nextObjectId);
 
-    if (!writer.close() || !platform::replaceFile(temporary, target)) {
+    if (!writer.close()) {
         std::remove(temporary.c_str());
-        return false;
+        return refuseSave(path, "writing '" + temporary + "' failed (is the disk full?)");
+    }
+    if (!platform::replaceFile(temporary, target)) {
+        std::remove(temporary.c_str());
+        return refuseSave(path, "'" + temporary + "' could not take the old file's place");
     }
     return true;
+}
+
+bool StateFile::refuseSave(const std::string& path, const std::string& reason) {
+    Log::info("The state was not saved to '" + path + "': " + reason + ".");
+    return false;
 }
 
 bool StateFile::refuse(const std::string& path, const std::string& reason) {

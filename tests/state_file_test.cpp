@@ -148,20 +148,13 @@ TEST_F(StateFileTest, ASaveWritesThroughSymbolicLinksAndOtherwiseKeepsWhatWasThe
     fs::create_symlink("/dev/null", dir.file("to_null"));
     fs::create_symlink("loop_b", dir.file("loop_a"));
     fs::create_symlink("loop_a", dir.file("loop_b"));
-    for (auto [name, refused] : {std::pair{"full.bin", false},
-                                 {"no/such/folder/state.bin", false},
-                                 {"folder", true},
-                                 {"fifo", true},
-                                 {"to_fifo", true},
-                                 {"to_null", true},
-                                 {"loop_a", true}}) {
+    for (const char* name :
+         {"full.bin", "no/such/folder/state.bin", "folder", "fifo", "to_fifo", "to_null", "loop_a"}) {
         SCOPED_TRACE(name);
         const fs::file_type before = fs::symlink_status(dir.file(name)).type();
         EXPECT_FALSE(core.saveState(dir.file(name)));
         EXPECT_EQ(fs::symlink_status(dir.file(name)).type(), before);
-        if (refused) {
-            EXPECT_THAT(logged(), HasSubstr("The state was not saved to '" + dir.file(name)));
-        }
+        EXPECT_THAT(logged(), HasSubstr("The state was not saved to '" + dir.file(name)));
     }
     EXPECT_EQ(readFile(dir.file("full.bin")), "the previous save");
     for (const fs::directory_entry& entry : fs::directory_iterator(dir.path())) {
