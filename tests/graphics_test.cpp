@@ -15,34 +15,22 @@ namespace {
 
 using GraphicsStartTest = GraphicsTest;
 
-// The log of a start-up, with the adapter described and software vertex processing.
+// The log of a start-up, one step a line, with the adapter described and software vertex
+// processing.
+// clang-format off
 const std::vector<std::string> kStartLog = {
-    "Initializing window...",
-    "Success!",
+    "Initializing window...", "Success!",
     "Initializing Graphics Sub-System...",
-    "Creating Direct3D 9...",
-    "Success!",
-    "Requesting device capabilities for default graphics adapter...",
-    "Success!",
+    "Creating Direct3D 9...", "Success!",
+    "Requesting device capabilities for default graphics adapter...", "Success!",
     "Collecting primary graphics adapter information...",
-    "Device: \\\\.\\DISPLAY1",
-    "Description: Fast Card 9000",
-    "Driver: nv4_disp.dll",
-    "Product: 6",
-    "Version: 14",
-    "SubVersion: 10",
-    "Build: 607",
-    "Success!",
-    "Enumerating potential screen formats...",
-    "Success!",
-    "Validating requested screen format...",
-    "Success!",
-    "Choosing vertex processing mode...",
-    "Using software vertex processing.",
-    "Success!",
-    "Creating Direct3DDevice9...",
-    "Success!",
-};
+    "Device: \\\\.\\DISPLAY1", "Description: Fast Card 9000", "Driver: nv4_disp.dll",
+    "Product: 6", "Version: 14", "SubVersion: 10", "Build: 607", "Success!",
+    "Enumerating potential screen formats...", "Success!",
+    "Validating requested screen format...", "Success!",
+    "Choosing vertex processing mode...", "Using software vertex processing.", "Success!",
+    "Creating Direct3DDevice9...", "Success!"};
+// clang-format on
 
 TEST_F(GraphicsStartTest, AStartLogsEveryStepPlacesTheWindowAndCreatesTheDevice) {
     const D3DFORMAT x = D3DFMT_X8R8G8B8;
