@@ -11,9 +11,8 @@ TEST_F(EnvironmentMetatablesTest, AMetatableAScriptHoldsIsItsThreadsAlone) {
     // Each thread on the file takes its environment's metatable in turn: while the file runs,
     // once the entry function is found, and through either function that hands one out.
     const std::string path = script(R"(
-        local shared = state
-        state.count = (state.count or 0) + 1
-        local n = state.count
+        local shared, n = state, (state.count or 0) + 1
+        state.count, state.metas = n, state.metas or {}
         local whileRunning = n == 1 and getmetatable(getfenv()) or nil
         function main(id)
             local meta = whileRunning
@@ -22,10 +21,8 @@ TEST_F(EnvironmentMetatablesTest, AMetatableAScriptHoldsIsItsThreadsAlone) {
             if meta then
                 setKey(id, "writesShared", meta.__newindex == state and meta.__index == state)
                 meta.__index = function(_, name)  -- this thread's reads alone
-                    if name == "undefinedName" then return name .. n end
-                    return shared[name]
+                    return name == "undefinedName" and name .. n or shared[name]
                 end
-                state.metas = state.metas or {}
                 for _, other in ipairs(state.metas) do
                     if other == meta then setKey(id, "sameAsAnother", true) end
                 end

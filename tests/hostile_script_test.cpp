@@ -24,14 +24,9 @@ const std::string kScrubRegistry =
     " r[k] = nil end end collectgarbage() ";
 
 TEST_F(HostileScriptTest, ReadingAnEventThatDeletesItsObjectWaitsForNothing) {
-    started(R"(
-        function main(id)
-            local v = newObject(0, "")
-            pause(v, 1)
-            wait(setmetatable({oid = v}, {__index = function() deleteObject(v) return 0 end}))
-            state.after = true
-        end
-    )");
+    started(
+        "function main(id) local v = newObject(0, '') pause(v, 1) wait(setmetatable({oid = v},"
+        " {__index = function() deleteObject(v) return 0 end})) state.after = true end");
     EXPECT_EQ(eval("state.after"), "true");
 }
 
@@ -81,29 +76,24 @@ TEST_F(HostileScriptTest, ThreadsWaitingOnADeletedObjectAreLetGo) {
 }
 
 TEST_F(HostileScriptTest, AWaiterThatIsNoLongerSuspendedWhenItsEventComesIsLetGo) {
-    started(R"(
-        function main(id)
-            local co = coroutine.create(function() wait(pause(id, 0.01)) end)
-            coroutine.resume(co)
-            coroutine.resume(co)  -- early: the wait returns, the coroutine ends
-            state.own = coroutine.status(co)
-        end
-    )");
+    // Resumed early: the wait returns, the coroutine ends.
+    started(
+        "function main(id) local co = coroutine.create(function() wait(pause(id, 0.01)) end)"
+        " coroutine.resume(co) coroutine.resume(co) state.own = coroutine.status(co) end");
     started("function main(id) state.hijacked = coroutine.running() wait(pause(id, 0.01)) end");
     started("function main(id) coroutine.resume(state.hijacked) state.hijacked = nil end");
-    frames(3);                          // both events come: nothing to resume
+    frames(3);  // both events come: nothing to resume
     EXPECT_EQ(eval("state.own"), "dead");
     EXPECT_EQ(core.threadCount(), 0u);
 }
 
 TEST_F(HostileScriptTest, FatalErrorsOfAnyValueSayWhere) {
     const std::string trace = "\nstack traceback:\n\t\\[C\\]: in function 'error'\n\tFILE:";
-    const std::pair<const char*, std::string> cases[] = {
-        {"error({})", "\\(error object is a table value\\)" + trace + "1: in main chunk"},
-        {"function main() error() end",
-         "\\(error object is a nil value\\)" + trace + "1: in function <FILE:1>"},
-    };
-    for (const auto& [source, message] : cases) {
+    for (const auto& [source, message] :
+         {std::pair{"error({})",
+                    "\\(error object is a table value\\)" + trace + "1: in main chunk"},
+          {"function main() error() end",
+           "\\(error object is a nil value\\)" + trace + "1: in function <FILE:1>"}}) {
         SCOPED_TRACE(source);
         core.resetScripting();
         Object* object = scripted(source);
@@ -176,42 +166,38 @@ TEST_F(HostileScriptTest, EveryFunctionTakesAnyArguments) {
             function() return nil end, function() return true end, function() return false end,
             function() return 0 end, function() return -0 end, function() return 0/0 end,
             function() return 1/0 end, function() return -1/0 end, function() return 1e300 end,
-            function() return 2^31 end, function() return -2^31 - 1 end,
-            function() return a end, function() return b + 0.5 end,
-            function() return '' end, function() return 'x' end, function() return '1' end,
-            function() return {} end, function() return {oid = a, eid = 0} end,
-            function() return {oid = b} end,
+            function() return 2^31 end, function() return -2^31 - 1 end, function() return a end,
+            function() return b + 0.5 end, function() return '' end, function() return 'x' end,
+            function() return '1' end, function() return {} end, function() return {oid = b} end,
+            function() return {oid = a, eid = 0} end, function() return print end,
             function() return setmetatable({}, {__index = function()
                 deleteObject(a) deleteObject(b) return a end}) end,
             function() return setmetatable({}, {__index = function() error('meta') end}) end,
-            function() return print end,
             function() return coroutine.create(live) end,
         }
-        local functions = {pause, wait, newObject, deleteObject, getKey, setKey}
         math.randomseed(7)
-        local made, failed = 0, 0
+        local calls = 0
         local function try(f, count, pick)
             live()
             local args = {}
             for i = 1, count do args[i] = values[pick(i)]() end
             local ok, err = pcall(f, unpack(args, 1, count))
-            if ok then made = made + 1
-            elseif type(err) == 'string' and err ~= '' then failed = failed + 1
-            else error('unclear error: ' .. tostring(err)) end
+            if not ok and (type(err) ~= 'string' or err == '') then
+                error('unclear error: ' .. tostring(err))
+            end
+            calls = calls + 1
         end
-        for _, f in ipairs(functions) do
+        for _, f in ipairs({pause, wait, newObject, deleteObject, getKey, setKey}) do
             try(f, 0)
             for i = 1, #values do
                 try(f, 1, function() return i end)
-                for j = 1, #values do
-                    try(f, 2, function(n) return n == 1 and i or j end)
-                end
+                for j = 1, #values do try(f, 2, function(n) return n == 1 and i or j end) end
             end
             for count = 3, 4 do
                 for _ = 1, 300 do try(f, count, function() return math.random(#values) end) end
             end
         end
-        state.calls = (state.calls or 0) + made + failed
+        state.calls = (state.calls or 0) + calls
     )";
     scripted(calls)->startThread("main");          // the main chunk
     started("function main(id)" + calls + " end");  // a script thread

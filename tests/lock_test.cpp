@@ -133,15 +133,11 @@ TEST_F(LockTest, AWokenScriptNamingARepeatedIdReachesTheFirstObjectWithIt) {
 
 TEST_F(LockTest, AResumedScriptMayDeleteItselfAndOthersWithoutDerailingTheWalk) {
     core.createObject(1, "");  // 1
-    started(R"(
-        function main(id)
-            wait(pause(id, 0.01))
-            state.deleted = deleteObject(1) and deleteObject(id) and deleteObject(3)
-            state.again = deleteObject(id)
-        end
-    )");                       // 2
-    core.createObject(1, "");  // 3
-    core.createObject(1, "");  // 4
+    started(
+        "function main(id) wait(pause(id, 0.01)) state.deleted = deleteObject(1) and "
+        "deleteObject(id) and deleteObject(3) state.again = deleteObject(id) end");  // 2
+    core.createObject(1, "");                                                        // 3
+    core.createObject(1, "");                                                        // 4
     frames(2);
     EXPECT_EQ(eval("state.deleted"), "true");
     EXPECT_EQ(eval("state.again"), "false");
