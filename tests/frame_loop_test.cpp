@@ -20,8 +20,10 @@ intptr_t recordMessage(platform::WindowHandle, uint32_t message, uintptr_t, intp
     return 0;
 }
 
-void queueQuit() {
-    fake::queueMessage(platform::Message{nullptr, platform::WM_QUIT, 0, 0});
+void queue(platform::WindowHandle window, std::initializer_list<uint32_t> messages) {
+    for (uint32_t message : messages) {
+        fake::queueMessage(platform::Message{window, message, 0, 0});
+    }
 }
 
 class FrameLoopTest : public CoreTest {
@@ -38,7 +40,7 @@ protected:
         core.setRunning(false);
         fake::setSleepHandler([&](uint32_t) {
             if (next == milliseconds.size()) {
-                queueQuit();
+                queue(nullptr, {platform::WM_QUIT});
                 return;
             }
             fake::advanceClock(milliseconds[next++]);
@@ -95,7 +97,7 @@ TEST_F(FrameLoopTest, WhileNotRunningNothingMovesButMessagesAreHandledAndQuitIsL
     core.setRunning(false);
     fake::setSleepHandler([](uint32_t) {
         if (fake::sleeps().size() == 3) {
-            queueQuit();
+            queue(nullptr, {platform::WM_QUIT});
         }
     });
     EXPECT_TRUE(core.run());
@@ -111,14 +113,11 @@ TEST_F(FrameLoopTest, MessagesAreHandledOneAPassAndAFrameRunsOnlyOnAnEmptyQueue)
     platform::registerClass(platform::WindowClass{"Recorder", 0, recordMessage, ""});
     platform::WindowHandle window = platform::createWindow("Recorder", "", 0, 0, 0, 10, 10);
     dispatched.clear();
-    fake::queueMessage(platform::Message{window, platform::WM_KEYDOWN, 0, 0});
-    fake::queueMessage(platform::Message{window, platform::WM_KEYUP, 0, 0});
+    queue(window, {platform::WM_KEYDOWN, platform::WM_KEYUP});
     onFrame = [&](float) {
         EXPECT_EQ(fake::queuedMessages(), 0u);
         durations.push_back(0);
-        fake::queueMessage(platform::Message{window, platform::WM_CLOSE, 0, 0});
-        fake::queueMessage(platform::Message{window, platform::WM_QUIT, 0, 0});
-        fake::queueMessage(platform::Message{window, platform::WM_KEYDOWN, 0, 0});
+        queue(window, {platform::WM_CLOSE, platform::WM_QUIT, platform::WM_KEYDOWN});
     };
     EXPECT_TRUE(core.run());
     // WM_QUIT is dispatched like any message, then ends the loop before anything else.
