@@ -47,16 +47,11 @@ std::vector<Sprite> boardSprites(const std::map<std::pair<int, int>, Texture*>& 
         {game.backdropTexture->getTexture(), {0, 0, 800, 600}, {0, 0, 800, 600}, 0xFFFFFFFF}};
     for (int row = 0; row < 16; ++row) {
         for (int column = 0; column < 16; ++column) {
-            long x = 25 + 32 * column, y = 35 + 32 * row;
-            sprites.push_back({game.cellTexture->getTexture(),
-                               {0, 0, 32, 32},
-                               {x, y, x + 32, y + 32},
-                               0x44444444});
+            const long x = 25 + 32 * column, y = 35 + 32 * row;
+            const Corners image = {0, 0, 32, 32}, cell = {x, y, x + 32, y + 32};
+            sprites.push_back({game.cellTexture->getTexture(), image, cell, 0x44444444});
             if (auto piece = pieces.find({row, column}); piece != pieces.end()) {
-                sprites.push_back({piece->second->getTexture(),
-                                   {0, 0, 32, 32},
-                                   {x, y, x + 32, y + 32},
-                                   0x88FFFFFF});
+                sprites.push_back({piece->second->getTexture(), image, cell, 0x88FFFFFF});
             }
         }
     }
