@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "core/core.h"
 #include "objects/object.h"
@@ -65,25 +66,17 @@ TEST_F(BinaryStreamTest, ReadsPastTheEndTakeNothingAndStayFailed) {
 }
 
 TEST_F(BinaryStreamTest, AStringLengthIsCheckedAgainstTheBytesLeftBeforeAnythingIsRead) {
-    struct Case {
-        const char* what;
-        std::string bytes;
-        std::string expected;
-        bool good;
-    };
-    const Case cases[] = {
-        {"two billion in a small file", i32(2000000000) + std::string(46, 'x'), "", false},
-        {"one more than is left", i32(5) + "abcd", "", false},
-        {"exactly what is left, no NUL", i32(4) + "abcd", "abcd", true},
-        {"zero", i32(0) + "abcd", "", true},
-        {"negative", i32(-5) + "abcd", "", true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    // Each length before "abcd", what is read and whether the reader stays good.
+    for (auto [length, expected, good] : {std::tuple{2000000000, "", false},  // a small file
+                                          {5, "", false},     // one more than is left
+                                          {4, "abcd", true},  // exactly what is left, no NUL
+                                          {0, "", true},
+                                          {-5, "", true}}) {
+        SCOPED_TRACE(length);
         BinaryReader reader(nullptr);
-        reader.openBytes(c.bytes);
-        EXPECT_EQ(reader.readString(), c.expected);
-        EXPECT_EQ(reader.good(), c.good);
+        reader.openBytes(i32(length) + "abcd");
+        EXPECT_EQ(reader.readString(), expected);
+        EXPECT_EQ(reader.good(), good);
     }
 }
 
