@@ -69,17 +69,13 @@ TEST_F(GraphicsDrawingTest, ALostDeviceSkipsFramesAndIsResetWhenItCanBe) {
 }
 
 TEST_F(GraphicsDrawingTest, DriverErrorsWhileTestingTheDeviceAreFatal) {
-    struct Case {
-        HRESULT level;
-        const char* text;
-    } cases[] = {
-        {D3DERR_DRIVERINTERNALERROR, "Video driver internal error, unable to restore device."},
-        {1, "Unexpected return code from TestCooperativeLevel, unable to restore device."},
-    };
-    for (const Case& c : cases) {
-        fake::queueCooperativeLevel(c.level);
+    for (auto [level, text] :
+         {std::pair{D3DERR_DRIVERINTERNALERROR,
+                    "Video driver internal error, unable to restore device."},
+          {1, "Unexpected return code from TestCooperativeLevel, unable to restore device."}}) {
+        fake::queueCooperativeLevel(level);
         EXPECT_THROW(Graphics::beginFrame(), int);
-        EXPECT_EQ(fake::shownBoxes().back().text, c.text);
+        EXPECT_EQ(fake::shownBoxes().back().text, text);
     }
 }
 

@@ -21,23 +21,18 @@ TEST(ScreenFormatTest, TextsNameResolutionsAndWholeFormats) {
 
 TEST(ScreenFormatTest, CompareSumsTheDifferencesAndPenalisesTheOtherMode) {
     const ScreenFormat request(800, 600, D3DFMT_X8R8G8B8, 100, ScreenFormat::WINDOWED);
-    struct Case {
-        ScreenFormat other;
-        int32_t score;
-    } cases[] = {
-        {request, 0},
-        {ScreenFormat(800, 600, D3DFMT_A8R8G8B8, 100, ScreenFormat::WINDOWED), 0},
-        {ScreenFormat(800, 600, D3DFMT_X8R8G8B8, 85, ScreenFormat::WINDOWED), -15},
-        {ScreenFormat(640, 480, D3DFMT_R5G6B5, 60, ScreenFormat::WINDOWED), -160 - 120 - 16 - 40},
-        {ScreenFormat(800, 600, D3DFMT_X8R8G8B8, 100, ScreenFormat::FULLSCREEN), -10000},
-        {ScreenFormat(800, 600, 27, 100, ScreenFormat::WINDOWED), -32},
-        // Absurd sizes saturate rather than overflow.
-        {ScreenFormat(INT32_MIN, INT32_MIN, 0, INT32_MIN, 1), INT32_MIN},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.other.describe());
-        EXPECT_EQ(request.compare(c.other), c.score);
-        EXPECT_EQ(c.other.compare(request), c.score);
+    for (auto [other, score] :
+         {std::pair{request, 0},
+          {ScreenFormat(800, 600, D3DFMT_A8R8G8B8, 100, ScreenFormat::WINDOWED), 0},
+          {ScreenFormat(800, 600, D3DFMT_X8R8G8B8, 85, ScreenFormat::WINDOWED), -15},
+          {ScreenFormat(640, 480, D3DFMT_R5G6B5, 60, ScreenFormat::WINDOWED), -160 - 120 - 16 - 40},
+          {ScreenFormat(800, 600, D3DFMT_X8R8G8B8, 100, ScreenFormat::FULLSCREEN), -10000},
+          {ScreenFormat(800, 600, 27, 100, ScreenFormat::WINDOWED), -32},
+          // Absurd sizes saturate rather than overflow.
+          {ScreenFormat(INT32_MIN, INT32_MIN, 0, INT32_MIN, 1), INT32_MIN}}) {
+        SCOPED_TRACE(other.describe());
+        EXPECT_EQ(request.compare(other), score);
+        EXPECT_EQ(other.compare(request), score);
     }
 }
 
