@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include <new>
+#include <tuple>
 
 #include "core/lock.h"
 #include "core_fixture.h"
@@ -42,21 +43,19 @@ protected:
 };
 
 TEST_F(LockTest, APauseResumesInTheFrameWhereItRunsOutAndAgainAfterARepeat) {
-    struct Case {
-        float seconds, frameTime;
-        int frame;
-    };
-    for (const Case& c : {Case{0.5f, 1.0f / 45, 23}, Case{2.0f, 1.0f / 45, 90},
-                          Case{0.5f, 0.25f, 2}, Case{0.5f, 0.75f, 1}}) {
-        SCOPED_TRACE(c.seconds);
+    for (auto [seconds, frameTime, frame] : {std::tuple{0.5f, 1.0f / 45, 23},
+                                             {2.0f, 1.0f / 45, 90},
+                                             {0.5f, 0.25f, 2},
+                                             {0.5f, 0.75f, 1}}) {
+        SCOPED_TRACE(seconds);
         core.resetScripting();
-        started("function main(id) while true do wait(pause(id, " + std::to_string(c.seconds) +
+        started("function main(id) while true do wait(pause(id, " + std::to_string(seconds) +
                 ")) state.woke = (state.woke or 0) + 1 end end");
-        frames(c.frame - 1, c.frameTime);
+        frames(frame - 1, frameTime);
         EXPECT_EQ(eval("state.woke"), "nil");
-        frames(1, c.frameTime);
+        frames(1, frameTime);
         EXPECT_EQ(eval("state.woke"), "1");
-        frames(c.frame, c.frameTime);  // the next pause has a lock of its own
+        frames(frame, frameTime);  // the next pause has a lock of its own
         EXPECT_EQ(eval("state.woke"), "2");
     }
 }

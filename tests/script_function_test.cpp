@@ -36,24 +36,18 @@ TEST_F(ScriptFunctionTest, KeysKeepTheirTypeAndNumbersNameObjectsAndKeysAsText) 
 
 TEST_F(ScriptFunctionTest, MisuseRaisesAClearLuaError) {
     core.createObject(0, "");
-    struct Case {
-        const char* call;
-        const char* error;
-    };
-    const Case cases[] = {
-        {"pause(7, 1)", "pause: no object with id 7"},
-        {"setKey(7, 'k', 1)", "setKey: no object with id 7"},
-        {"setKey('x', 'k', true)", "setKey: no object with id 0"},
-        {"getKey(1)", "bad argument #2 to 'getKey' (string expected, got no value)"},
-        {"setKey(1, {}, 1)", "bad argument #2 to 'setKey' (string expected, got table)"},
-        {"wait(5)", "attempt to index a number value"},
-        {"wait()", "attempt to index a nil value"},  // the last of no arguments is nil
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.call);
-        lua(std::string("state.ok, state.err = pcall(function() ") + c.call + " end)");
+    for (auto [call, error] :
+         {std::pair{"pause(7, 1)", "pause: no object with id 7"},
+          {"setKey(7, 'k', 1)", "setKey: no object with id 7"},
+          {"setKey('x', 'k', true)", "setKey: no object with id 0"},
+          {"getKey(1)", "bad argument #2 to 'getKey' (string expected, got no value)"},
+          {"setKey(1, {}, 1)", "bad argument #2 to 'setKey' (string expected, got table)"},
+          {"wait(5)", "attempt to index a number value"},
+          {"wait()", "attempt to index a nil value"}}) {  // the last of no arguments is nil
+        SCOPED_TRACE(call);
+        lua(std::string("state.ok, state.err = pcall(function() ") + call + " end)");
         EXPECT_EQ(eval("state.ok"), "false");
-        EXPECT_THAT(eval("state.err"), HasSubstr(std::string(":1: ") + c.error));
+        EXPECT_THAT(eval("state.err"), HasSubstr(std::string(":1: ") + error));
     }
     lua("setKey(7, 'k', nil)");  // nothing to set: no object needed
     lua("wait('x')");            // a string's fields are nil: nil names no event

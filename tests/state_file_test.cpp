@@ -285,26 +285,23 @@ TEST_F(StateFileTest, AConfinedScriptPathOutsideTheFolderIsRefusedByEveryWayIn) 
 }
 
 TEST_F(StateFileTest, NewObjectsAfterALoadNeverTakeALoadedIdOrZero) {
-    struct Case {
-        std::vector<int> ids;
-        int next;
-        int expected;
-    };
-    for (const Case& c : {Case{{1, 5}, 3, 6}, {{4}, 4, 5}, {{4}, 0, 5}, {{}, 0, 1}, {{2}, 9, 9}}) {
-        SCOPED_TRACE(c.next);
+    // The loaded ids, the next id the file gives, and the id the next new object takes.
+    for (auto [ids, next, expected] :
+         {std::tuple{std::vector{1, 5}, 3, 6}, {{4}, 4, 5}, {{4}, 0, 5}, {{}, 0, 1}, {{2}, 9, 9}}) {
+        SCOPED_TRACE(next);
         std::string headers, keyBlocks;
-        for (int id : c.ids) {
+        for (int id : ids) {
             headers += i32(0) + str("") + i32(id);
             keyBlocks += f32(0.0f) + i32(0);
         }
         ASSERT_TRUE(
-            load(u8(0) + i32(static_cast<int>(c.ids.size())) + headers + keyBlocks + i32(c.next)));
-        EXPECT_EQ(core.createObject(0, "")->getId(), c.expected);
+            load(u8(0) + i32(static_cast<int>(ids.size())) + headers + keyBlocks + i32(next)));
+        EXPECT_EQ(core.createObject(0, "")->getId(), expected);
         const std::string line =
-            "gives " + std::to_string(c.next) + " as the next object id, " +
-            (c.next == 0 ? "which names no object" : "at or below a loaded object's id") +
-            "; new objects are numbered from " + std::to_string(c.expected) + ".";
-        EXPECT_EQ(logged().find(line) != std::string::npos, c.next != c.expected);
+            "gives " + std::to_string(next) + " as the next object id, " +
+            (next == 0 ? "which names no object" : "at or below a loaded object's id") +
+            "; new objects are numbered from " + std::to_string(expected) + ".";
+        EXPECT_EQ(logged().find(line) != std::string::npos, next != expected);
     }
 }
 
