@@ -77,29 +77,23 @@ TEST_F(LogTest, EntriesHaveTheExactLayoutOfTheirLevelAndWarningsShowABox) {
 }
 
 TEST_F(LogTest, PromptsReturnTheAnswerAndLogOnlyAnswersTheirBoxCanGive) {
-    struct Case {
-        bool yesNo;
-        int answer;
-        const char* logged;  // null: nothing logged
-    };
-    const Case cases[] = {
-        {true, IDYES, "Save\\? \\[Yes\\]"},
-        {true, IDNO, "Save\\? \\[No\\]"},
-        {true, IDCANCEL, nullptr},
-        {false, IDCANCEL, "Save\\? \\[Cancel\\]"},
-        {false, IDTRYAGAIN, "Save\\? \\[Try Again\\]"},
-        {false, IDCONTINUE, "Save\\? \\[Continue\\]"},
-        {false, 0, nullptr},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << (c.yesNo ? "yes/no " : "retry ") << c.answer);
+    // Which box asks, the answer, and its name in the log (null: nothing logged).
+    for (auto [yesNo, answer, name] : {std::tuple<bool, int, const char*>{true, IDYES, "Yes"},
+                                       {true, IDNO, "No"},
+                                       {true, IDCANCEL, nullptr},
+                                       {false, IDCANCEL, "Cancel"},
+                                       {false, IDTRYAGAIN, "Try Again"},
+                                       {false, IDCONTINUE, "Continue"},
+                                       {false, 0, nullptr}}) {
+        SCOPED_TRACE(testing::Message() << (yesNo ? "yes/no " : "retry ") << answer);
         SetUp();
         ASSERT_TRUE(Log::open("Game"));
-        fake::queueBoxAnswer(c.answer);
-        EXPECT_EQ(c.yesNo ? Log::askYesNo("Save?") : Log::askRetry("Save?"), c.answer);
+        fake::queueBoxAnswer(answer);
+        EXPECT_EQ(yesNo ? Log::askYesNo("Save?") : Log::askRetry("Save?"), answer);
         ASSERT_EQ(fake::shownBoxes().size(), 1u);
-        EXPECT_EQ(fake::shownBoxes()[0].style, c.yesNo ? 0x1024u : 0x1026u);
-        const std::string expected = c.logged ? entryPattern("CCCCFF", "2", c.logged) : "";
+        EXPECT_EQ(fake::shownBoxes()[0].style, yesNo ? 0x1024u : 0x1026u);
+        const std::string expected =
+            name ? entryPattern("CCCCFF", "2", "Save\\? \\[" + std::string(name) + "\\]") : "";
         EXPECT_TRUE(std::regex_match(body(), std::regex(expected))) << body();
     }
 }
