@@ -57,28 +57,23 @@ TEST_F(FrameLoopTest, FramesLastTheTimeSinceThePreviousFrameSmoothedAndCapped) {
     const auto times = [](float previous, double factor) {
         return static_cast<float>(static_cast<double>(previous) * factor);
     };
-    struct Case {
-        std::vector<uint32_t> milliseconds;
-        std::vector<float> durations;
-        uint32_t clock = 0;
-    };
-    const Case cases[] = {
-        {{16, 16}, {0.016f, 0.016f}, 0xFFFFFFF8u},  // across the counter's wrap
-        {{100}, {cap}},                             // the first frame is capped, never clamped
-        {{20, 1}, {0.02f, times(0.02f, 0.8f)}},
-        // The real rate, not a fixed step, then held to 1.2 times it.
-        {{10, 11, 20}, {0.01f, 0.011f, times(0.011f, 1.2f)}},
-        {{20, 5000, 20}, {0.02f, cap, 0.02f}},  // clamped to 0.024, then capped
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.milliseconds));
+    // The clock's start (the first case crosses the counter's wrap), the milliseconds between
+    // readings, and the frames' durations.
+    for (auto [clock, milliseconds, expected] :
+         {std::tuple{0xFFFFFFF8u, std::vector<uint32_t>{16, 16}, std::vector{0.016f, 0.016f}},
+          {0, {100}, {cap}},  // the first frame is capped, never clamped
+          {0, {20, 1}, {0.02f, times(0.02f, 0.8f)}},
+          // The real rate, not a fixed step, then held to 1.2 times it.
+          {0, {10, 11, 20}, {0.01f, 0.011f, times(0.011f, 1.2f)}},
+          {0, {20, 5000, 20}, {0.02f, cap, 0.02f}}}) {  // clamped to 0.024, then capped
+        SCOPED_TRACE(::testing::PrintToString(milliseconds));
         fake::reset();
-        fake::setClock(c.clock);
+        fake::setClock(clock);
         durations.clear();
         const float before = core.getTime();
-        runFrames(c.milliseconds);
-        EXPECT_THAT(durations, ElementsAreArray(c.durations));
-        EXPECT_EQ(core.getTime(), std::accumulate(c.durations.begin(), c.durations.end(), before));
+        runFrames(milliseconds);
+        EXPECT_THAT(durations, ElementsAreArray(expected));
+        EXPECT_EQ(core.getTime(), std::accumulate(expected.begin(), expected.end(), before));
     }
 }
 
