@@ -62,36 +62,29 @@ TEST_F(GraphicsFormatsTest, SkipsSmallModesAndPairsTheDeviceRejects) {
 }
 
 TEST_F(GraphicsFormatsTest, TheNearestFormatWinsAndADifferenceIsShown) {
-    struct Case {
-        const char* what;
-        DisplayMode desktop;
-        Modes modes;
-        ScreenFormat request, chosen;
-    } cases[] = {
-        {"a tie goes to the first listed", DisplayMode{1280, 1024, 60, x},
-         Modes{{800, 600, 70, x}, {800, 600, 80, x}}, format(800, 600, x, 75, W),
-         format(800, 600, x, 70, W)},
-        {"a desktop of the window's size offers a smaller window, not fullscreen",
-         DisplayMode{800, 600, 60, x}, Modes{{640, 480, 60, x}, {800, 600, 60, x}},
-         format(800, 600, x, 60, W), format(640, 480, x, 60, W)},
-        {"the other mode when there is no choice", DisplayMode{640, 480, 60, x},
-         Modes{{640, 480, 60, x}}, format(640, 480, x, 60, W), format(640, 480, x, 60, F)},
-        // Its warning is checked below.
-        {"the refresh rate closest to 100 Hz", DisplayMode{1280, 1024, 60, x},
-         Modes{{800, 600, 60, x}, {800, 600, 75, x}, {800, 600, 85, x}},
-         format(800, 600, x, 100, W), format(800, 600, x, 85, W)},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    // Why, the desktop, the adapter's modes, the format asked for and the one chosen.
+    for (auto [what, desktop, modes, request, chosen] :
+         {std::tuple{"a tie goes to the first listed", DisplayMode{1280, 1024, 60, x},
+                     Modes{{800, 600, 70, x}, {800, 600, 80, x}}, format(800, 600, x, 75, W),
+                     format(800, 600, x, 70, W)},
+          {"a desktop of the window's size offers a smaller window, not fullscreen",
+           DisplayMode{800, 600, 60, x}, Modes{{640, 480, 60, x}, {800, 600, 60, x}},
+           format(800, 600, x, 60, W), format(640, 480, x, 60, W)},
+          {"the other mode when there is no choice", DisplayMode{640, 480, 60, x},
+           Modes{{640, 480, 60, x}}, format(640, 480, x, 60, W), format(640, 480, x, 60, F)},
+          // Its warning is checked below.
+          {"the refresh rate closest to 100 Hz", DisplayMode{1280, 1024, 60, x},
+           Modes{{800, 600, 60, x}, {800, 600, 75, x}, {800, 600, 85, x}},
+           format(800, 600, x, 100, W), format(800, 600, x, 85, W)}}) {
+        SCOPED_TRACE(what);
         restart();
-        fake::setDesktopMode(c.desktop);
-        fake::setAdapterModes(x, c.modes);
+        fake::setDesktopMode(desktop);
+        fake::setAdapterModes(x, modes);
         ASSERT_TRUE(Graphics::init("MainGameClass", "Puzzle Tumblix", ""));
-
-        Graphics::setScreenFormat(c.request);
-        EXPECT_EQ(Graphics::getScreenFormat(), c.chosen);
+        Graphics::setScreenFormat(request);
+        EXPECT_EQ(Graphics::getScreenFormat(), chosen);
         // Only a difference that scores is shown to the user.
-        EXPECT_EQ(fake::shownBoxes().size(), c.request.compare(c.chosen) == 0 ? 0u : 1u);
+        EXPECT_EQ(fake::shownBoxes().size(), request.compare(chosen) == 0 ? 0u : 1u);
     }
 
     // The last case's warning names both formats exactly, in the box and in the log.
