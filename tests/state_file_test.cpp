@@ -168,12 +168,8 @@ TEST_F(StateFileTest, EveryDamagedFileIsRefusedAndTheRunningStateGoesOn) {
     makeHostObject = [](int type) { return type == 7 ? new Counter : nullptr; };
     lua("score = 7 title = 'level one' done = false");
     static_cast<Counter*>(core.createObject(7, "counter.lua"))->count = 41;
-    for (int i = 0; i < 3; ++i) {
-        Object* object = core.createObject(0, "");
-        object->setNumber("n", i);
-        object->setString("s", "text");
-        object->setBool("b", true);
-    }
+    lua("for n = 0, 2 do local o = newObject(0) setKey(o, 'n', n) setKey(o, 's', 'text')"
+        " setKey(o, 'b', true) end");
     const std::string file = saved();
     ASSERT_TRUE(load(file));
     EXPECT_EQ(static_cast<Counter*>(core.findObject(1))->count, 41);
