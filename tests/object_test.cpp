@@ -35,9 +35,7 @@ TEST_F(ObjectTest, ObjectsComeAndGoByNumberAndIdsAreNeitherReusedNorSpentOnFailu
 }
 
 TEST_F(ObjectTest, DeletionsKeepTheListInCreationOrderAndTheRestFindable) {
-    for (int id = 1; id <= 6; ++id) {
-        core.createObject(0, "");
-    }
+    lua("for id = 1, 6 do newObject(0) end");
     ASSERT_TRUE(core.deleteObject(2));
     ASSERT_TRUE(core.deleteObject(5));
     std::vector<int> listed;
