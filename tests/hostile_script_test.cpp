@@ -51,20 +51,15 @@ TEST_F(HostileScriptTest, ThreadsWaitingOnADeletedObjectAreLetGo) {
         " end)) end");
     double before = 0;
     for (int round = 0; round < 3; ++round) {
-        std::vector<int> ids;
         for (int i = 0; i < 100; ++i) {
-            Object* first = core.createObject(0, waitsOnItself);
-            ids.push_back(first->getId());
-            first->startThread("main");
+            core.createObject(0, waitsOnItself)->startThread("main");
             core.createObject(0, "");
             core.createObject(0, waitsOnTheOneBefore)->startThread("main");
             core.createObject(0, coroutineWaits)->startThread("main");
         }
         EXPECT_EQ(core.threadCount(), 200u);
-        for (int id : ids) {
-            for (int next = 0; next < 4; ++next) {
-                core.deleteObject(id + next);
-            }
+        while (!core.getObjects().empty()) {  // in the order they were made
+            core.deleteObject(core.getObjects().front()->getId());
         }
         EXPECT_EQ(core.threadCount(), 0u);
         if (round == 0) {
