@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 #include "platform/direct3d.h"
@@ -95,8 +96,7 @@ protected:
         platform::endScene(device);
 
         IDirect3DDevice9* native = win32::native(device);
-        IDirect3DSurface9* target = nullptr;
-        IDirect3DSurface9* copy = nullptr;
+        IDirect3DSurface9 *target = nullptr, *copy = nullptr;
         EXPECT_EQ(native->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &target), D3D_OK);
         EXPECT_EQ(native->CreateOffscreenPlainSurface(kSize, kSize, D3DFMT_X8R8G8B8,
                                                       D3DPOOL_SYSTEMMEM, &copy, nullptr),
@@ -216,19 +216,13 @@ void expectD3DXMatrix(const platform::Vector2* scalingCentre, float scalingRotat
 }
 
 TEST(Win32TransformTest, TheEngineMatrixIsD3DXMatrixTransformation2D) {
-    struct Case {
-        platform::Vector2 scaling, centre;
-        float angle;
-        platform::Vector2 translation;
-    };
-    // One like the sprite cases above, and odd ones.
-    const Case cases[] = {
-        {{2, 1}, {16, 16}, kQuarterTurn, {25, 35}},
-        {{0.5f, 0.25f}, {3, -7}, static_cast<float>(-33 * 0.0174532924), {-12, 480}},
-        {{1.25f, 3}, {400, 300}, static_cast<float>(725 * 0.0174532924), {799, 599}},
-    };
-    for (const Case& c : cases) {
-        expectD3DXMatrix(nullptr, 0.0f, &c.scaling, &c.centre, c.angle, &c.translation);
+    using V = platform::Vector2;
+    // Scaling, centre, angle and translation: one like the sprite cases above, and odd ones.
+    for (auto [scaling, centre, angle, translation] :
+         {std::tuple{V{2, 1}, V{16, 16}, kQuarterTurn, V{25, 35}},
+          {{0.5f, 0.25f}, {3, -7}, static_cast<float>(-33 * 0.0174532924), {-12, 480}},
+          {{1.25f, 3}, {400, 300}, static_cast<float>(725 * 0.0174532924), {799, 599}}}) {
+        expectD3DXMatrix(nullptr, 0.0f, &scaling, &centre, angle, &translation);
     }
     // Stretched along turned axes about a centre of its own; and no steps at all.
     const platform::Vector2 scalingCentre{1, 1}, scaling{2, 0.5f};
