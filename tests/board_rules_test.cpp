@@ -89,49 +89,45 @@ TEST_P(BoardRulesTest, PlaysOutTheScript) {
     EXPECT_EQ(occupiedCells(), rules.cells);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, BoardRulesTest,
-    ::testing::Values(
-        // The first frame spawns the pair at (250, 30) whatever its duration; the next frames
-        // start from there.
-        RulesCase{"ALongFirstFrameSpawns", {}, "v", 250, withSpawnedPair({})},
-        // Two frames of 0.3 s make one step (one alone would have made the first); the timer
-        // restarts at 0, so the excess of the second frame does not turn the next 0.45 s into a
-        // step.
-        RulesCase{"TheExcessIsDropped", {}, ".334", 250, Cells{{{1, 7}, 1}, {{1, 8}, 2}}},
-        RulesCase{"LeftsStopAtColumnZero", {}, ".llllllll", 26, Cells{{{0, 0}, 1}, {{0, 1}, 2}}},
-        RulesCase{
-            "RightsStopAtColumnFifteen", {}, ".rrrrrrrrr", 474, Cells{{{0, 14}, 1}, {{0, 15}, 2}}},
-        RulesCase{
-            "AHeldKeyMovesOncePerPress", {}, ".LLLLL.L", 186, Cells{{{0, 5}, 1}, {{0, 6}, 2}}},
-        // 15 steps from row 0 to row 15; the next step's fall test lands the pair without looking
-        // below the board, and a new pair spawns.
-        RulesCase{"APairFallsToTheFloor",
-                  {},
-                  ".vvvvvvvvvvvvvvvv",
-                  250,
-                  withSpawnedPair(Cells{{{15, 7}, 1}, {{15, 8}, 2}})},
-        // Piece 1 stops on the landed piece in row 5; piece 2 drops once more in that step.
-        RulesCase{"APairLandsSplit", Cells{{{5, 7}, 2}}, ".vvvvv", 250,
-                  withSpawnedPair(Cells{{{4, 7}, 1}, {{5, 7}, 2}, {{5, 8}, 2}})},
-        // A pair appears only where both spawn cells are free; spawning over the right one
-        // would overwrite the landed piece with piece 2.
-        RulesCase{"SpawnsBesideALandedPiece", Cells{{{1, 7}, 1}}, ".", 250,
-                  withSpawnedPair(Cells{{{1, 7}, 1}})},
-        RulesCase{"NoSpawnOnATakenLeftCell", Cells{{{0, 7}, 2}}, "..", 0, Cells{{{0, 7}, 2}}},
-        RulesCase{"NoSpawnOnATakenRightCell", Cells{{{0, 8}, 1}}, "..", 0, Cells{{{0, 8}, 1}}},
-        // Sideways moves act only on a falling pair and only into a free cell; otherwise a
-        // press would move a pair not there yet, a landed pair, or overwrite landed pieces.
-        RulesCase{"ARightPressBeforeAnyPairMovesNothing", {}, "r", 250, withSpawnedPair({})},
-        RulesCase{"LeftIntoALandedPieceIsRefused", Cells{{{0, 6}, 2}}, ".l", 250,
-                  withSpawnedPair(Cells{{{0, 6}, 2}})},
-        RulesCase{"RightIntoALandedPieceIsRefused", Cells{{{0, 9}, 1}}, ".r", 250,
-                  withSpawnedPair(Cells{{{0, 9}, 1}})},
-        // Both pieces land on the first step, on top of the stack: the spawn cells stay taken,
-        // the board is blocked for good and the landed pair no longer moves.
-        RulesCase{"TheLandedPairOfABlockedBoardStaysPut", Cells{{{1, 7}, 1}, {{1, 8}, 2}}, ".vll",
-                  250, withSpawnedPair(Cells{{{1, 7}, 1}, {{1, 8}, 2}})}),
-    [](const ::testing::TestParamInfo<RulesCase>& info) { return info.param.name; });
+// clang-format off
+const RulesCase kRules[] = {
+    // The first frame spawns the pair at (250, 30) whatever its duration; the next frames start
+    // from there.
+    {"ALongFirstFrameSpawns", {}, "v", 250, withSpawnedPair({})},
+    // Two frames of 0.3 s make one step (one alone would have made the first); the timer restarts
+    // at 0, so the excess of the second frame does not turn the next 0.45 s into a step.
+    {"TheExcessIsDropped", {}, ".334", 250, {{{1, 7}, 1}, {{1, 8}, 2}}},
+    {"LeftsStopAtColumnZero", {}, ".llllllll", 26, {{{0, 0}, 1}, {{0, 1}, 2}}},
+    {"RightsStopAtColumnFifteen", {}, ".rrrrrrrrr", 474, {{{0, 14}, 1}, {{0, 15}, 2}}},
+    {"AHeldKeyMovesOncePerPress", {}, ".LLLLL.L", 186, {{{0, 5}, 1}, {{0, 6}, 2}}},
+    // 15 steps from row 0 to row 15; the next step's fall test lands the pair without looking
+    // below the board, and a new pair spawns.
+    {"APairFallsToTheFloor", {}, ".vvvvvvvvvvvvvvvv", 250,
+     withSpawnedPair({{{15, 7}, 1}, {{15, 8}, 2}})},
+    // Piece 1 stops on the landed piece in row 5; piece 2 drops once more in that step.
+    {"APairLandsSplit", {{{5, 7}, 2}}, ".vvvvv", 250,
+     withSpawnedPair({{{4, 7}, 1}, {{5, 7}, 2}, {{5, 8}, 2}})},
+    // A pair appears only where both spawn cells are free; spawning over the right one would
+    // overwrite the landed piece with piece 2.
+    {"SpawnsBesideALandedPiece", {{{1, 7}, 1}}, ".", 250, withSpawnedPair({{{1, 7}, 1}})},
+    {"NoSpawnOnATakenLeftCell", {{{0, 7}, 2}}, "..", 0, {{{0, 7}, 2}}},
+    {"NoSpawnOnATakenRightCell", {{{0, 8}, 1}}, "..", 0, {{{0, 8}, 1}}},
+    // Sideways moves act only on a falling pair and only into a free cell; otherwise a press
+    // would move a pair not there yet, a landed pair, or overwrite landed pieces.
+    {"ARightPressBeforeAnyPairMovesNothing", {}, "r", 250, withSpawnedPair({})},
+    {"LeftIntoALandedPieceIsRefused", {{{0, 6}, 2}}, ".l", 250, withSpawnedPair({{{0, 6}, 2}})},
+    {"RightIntoALandedPieceIsRefused", {{{0, 9}, 1}}, ".r", 250, withSpawnedPair({{{0, 9}, 1}})},
+    // Both pieces land on the first step, on top of the stack: the spawn cells stay taken, the
+    // board is blocked for good and the landed pair no longer moves.
+    {"TheLandedPairOfABlockedBoardStaysPut", {{{1, 7}, 1}, {{1, 8}, 2}}, ".vll", 250,
+     withSpawnedPair({{{1, 7}, 1}, {{1, 8}, 2}})},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Rules, BoardRulesTest, ::testing::ValuesIn(kRules),
+                         [](const ::testing::TestParamInfo<RulesCase>& info) {
+                             return info.param.name;
+                         });
 
 using BoardLostDeviceTest = GameTest;
 
