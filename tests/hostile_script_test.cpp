@@ -2,6 +2,8 @@
 // state the engine keeps for the others.
 #include <gmock/gmock.h>
 
+#include <regex>
+
 #include "core_fixture.h"
 
 using ::testing::HasSubstr;
@@ -92,10 +94,8 @@ TEST_F(HostileScriptTest, FatalErrorsOfAnyValueSayWhere) {
         SCOPED_TRACE(source);
         core.resetScripting();
         Object* object = scripted(source);
-        std::string pattern = message;
-        for (size_t at; (at = pattern.find("FILE")) != std::string::npos;) {
-            pattern.replace(at, 4, object->getScript());
-        }
+        const std::string pattern =
+            std::regex_replace(message, std::regex("FILE"), object->getScript());
         EXPECT_THAT(fatalError([&] { object->startThread("main"); }), MatchesRegex(pattern + ".*"));
     }
 }
