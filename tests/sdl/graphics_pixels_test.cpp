@@ -49,14 +49,12 @@ protected:
 
     // Writes a PNG whose pixel (x, y) is colourAt(x, y) and loads it as a texture.
     Texture* image(int width, int height, const std::function<uint32_t(int, int)>& colourAt) {
-        SDL_Surface* surface =
-            SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                static_cast<uint32_t*>(surface->pixels)[y * surface->pitch / 4 + x] =
-                    colourAt(x, y);
-            }
+        std::vector<uint32_t> pixels(static_cast<size_t>(width * height));
+        for (int i = 0; i < width * height; ++i) {
+            pixels[i] = colourAt(i % width, i / width);
         }
+        SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+            pixels.data(), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
         std::string path = folder.file("image" + std::to_string(textures.size()) + ".png");
         EXPECT_EQ(IMG_SavePNG(surface, path.c_str()), 0);
         SDL_FreeSurface(surface);
