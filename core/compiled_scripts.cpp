@@ -67,7 +67,11 @@ int CompiledScripts::load(lua_State* thread, int table, const std::string& path)
     platform::FileVersion version;
     if (!platform::fileVersion(path, version)) {
         versions.erase(path);
-        return luaL_loadfile(thread, path.c_str());
+        const int status = luaL_loadfile(thread, path.c_str());
+        if (status == 0) {
+            interpretOnly(thread, -1);
+        }
+        return status;
     }
     auto kept = versions.find(path);
     if (kept != versions.end() && kept->second == version) {
@@ -89,6 +93,7 @@ int CompiledScripts::load(lua_State* thread, int table, const std::string& path)
     lua_pushlstring(thread, path.data(), path.size());
     if (lua_pcall(thread, 3, 1, 0) != 0) {
         lua_pop(thread, 1);  // no maker: this thread runs the chunk it compiled, shared with none
+        interpretOnly(thread, -1);
         return 0;
     }
     lua_remove(thread, -2);

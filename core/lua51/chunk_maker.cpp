@@ -75,3 +75,5 @@ void pushChunkMaker(lua_State* L, const char* dump, size_t dumpSize) {
         lua_error(L);
     }
 }
+
+void interpretOnly(lua_State*, int) {}  // Lua 5.1 only interprets
