@@ -25,7 +25,7 @@ public:
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
                 seconds[run.run_name.function_name] =
-                    run.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(run.time_unit);
+                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
             }
         }
         ConsoleReporter::ReportRuns(runs);
