@@ -93,6 +93,7 @@ bool Core::resetScripting() {
     threads.clear();
     compiledScripts.clear();
     anchorSlots.clear();
+    spareAnchor = LUA_NOREF;
     heldException = nullptr;
     nextObjectId = 1;
 

@@ -169,9 +169,14 @@ public:
     void releaseLock(Object* object, int eventId);
     // The pending event, or null. Valid until the object's events change.
     Lock* findLock(Object* object, int eventId) const;
+    // What the script function "wait" does once it has read the event: makes `thread` (the one
+    // calling) the waiter of the pending event and suspends it, returning what a native function
+    // returns to Lua to yield; 0 when no such event is pending or another thread waits on it.
+    // The thread stays alive while it waits, whoever made it. Where the thread cannot yield
+    // (inside a metamethod or a protected call) Lua raises its error and nothing is recorded.
+    int waitFor(lua_State* thread, int objectId, int eventId);
 
 private:
-    friend class Lock;             // finishes the resumes it makes
     friend class ScriptFunctions;  // keeps host exceptions raised inside script functions
     friend class StateFile;        // restores saved ids and the id counter
     friend struct EnvironmentMetatables;  // keeps its metatables among the anchors
@@ -222,7 +227,7 @@ private:
     // anchors a waiter that is not a script thread: it is let go once the resume returns.
     void resumeIfSuspended(lua_State* thread, ScriptThread* record, int argCount,
                            int reference = LUA_NOREF);
-    // lua_resume, noting for Lock::yield which script thread, if any, runs.
+    // lua_resume, noting for waitFor which script thread, if any, runs.
     int resume(lua_State* thread, int argCount, ScriptThread* record);
     void releaseThread(lua_State* thread);
     // The thread no longer waits for its event: the Lock that named it forgets it.
@@ -237,6 +242,10 @@ private:
     void resumeWaiter(const Lock& lock);
     void dropLocks(Object* object);
     void forgetWaiter(const Lock& lock);
+    // The Core's record of `thread`, if it is one of its script threads.
+    ScriptThread* recordOf(lua_State* thread);
+    // Keeps `thread` alive through spareAnchor, for a wait that is about to begin.
+    void reserveAnchor(lua_State* thread);
 
     // Loads and resets asked for while scripts may run, performed after the frame.
     void performRequests();
@@ -246,6 +255,9 @@ private:
     std::vector<Object*> objects;                 // creation order; null where one was deleted
     std::unordered_map<lua_State*, ScriptThread> threads;  // nodes stay put: Locks point at them
     ScriptThread* runningScriptThread = nullptr;  // what the innermost resume runs, if listed
+    // A reference made for a waiter that is no script thread, before it yields; its lock takes
+    // it once the yield is sure. Held over when the yield raised, for the next such wait.
+    int spareAnchor = LUA_NOREF;
     int scriptsRunning = 0;                       // resumes and main chunks under way
     std::vector<std::function<void()>> requests;  // asked for by requestLoadState and the like
     std::map<std::string, lua_CFunction> functions;

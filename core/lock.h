@@ -2,8 +2,8 @@
 // can wait for. Event 0 is the object's pause running out. At most one thread waits on a Lock.
 // Each object holds its own Locks by value; the Core takes one out before resuming the waiter,
 // so the resumed script may pause again on the same event, or delete the object. A waiter that
-// is no longer suspended when its event comes (a script resumed its coroutine early) is let go
-// instead of resumed.
+// a script resumed before its event came stops being the waiter the next time it waits, and one
+// that is no longer suspended when its event comes is let go instead of resumed.
 #pragma once
 
 #include <lua.hpp>
@@ -18,12 +18,6 @@ public:
     bool matches(const Object* object, int eventId) const {
         return this->object == object && this->eventId == eventId;
     }
-    // Makes `thread` the waiter and suspends it; the native function that calls this returns
-    // the result to Lua at once. The thread stays alive while it waits, whoever made it. Where
-    // the thread cannot yield (inside a metamethod or a protected call) Lua raises its error and
-    // nothing is recorded.
-    int yield(lua_State* thread);
-
     Object* object;
     int eventId;
     lua_State* thread = nullptr;

@@ -32,21 +32,54 @@ Lock* findIn(Lock& first, std::vector<Lock>& more, int eventId) {
 
 }  // namespace
 
-int Lock::yield(lua_State* thread) {
-    const int result = lua_yield(thread, 0);  // raises where the thread cannot yield
-    Core* core = object->getCore();
-    ScriptThread* running = core->runningScriptThread;
-    if (running != nullptr && running->thread == thread) {
-        owner = running;  // the Core keeps it alive
-        running->waitObject = object;
-        running->waitEvent = eventId;
-    } else {
-        // Most likely a script's own coroutine: nothing else may keep it alive until the event
-        // comes. (A script thread another script resumed is held twice, which does no harm.)
-        lua_pushthread(thread);
-        threadReference = core->anchor(thread);  // stack as lua_yield left it
+ScriptThread* Core::recordOf(lua_State* thread) {
+    if (runningScriptThread != nullptr && runningScriptThread->thread == thread) {
+        return runningScriptThread;
     }
-    this->thread = thread;
+    auto found = threads.find(thread);
+    return found == threads.end() ? nullptr : &found->second;
+}
+
+void Core::reserveAnchor(lua_State* thread) {
+    unanchor(spareAnchor);  // its slot is the one anchor() takes again, without allocating
+    lua_pushthread(thread);
+    spareAnchor = anchor(thread);
+}
+
+int Core::waitFor(lua_State* thread, int objectId, int eventId) {
+    // A thread of a script's own has no record to keep it alive while it waits: a reference does.
+    // It is made first, since it may allocate, and so run a finalizer (__gc) that deletes any
+    // object; everything is looked up after it. No Lua call may follow the yield.
+    if (recordOf(thread) == nullptr) {
+        reserveAnchor(thread);
+    }
+    ScriptThread* record = recordOf(thread);
+    // The thread runs, so it waits for nothing: a wait still on record, or a lock that still
+    // names it, was cut short by a script that resumed it before the event came.
+    if (record != nullptr && record->waitObject != nullptr) {
+        stopWaiting(*record);
+    }
+    Object* object = findObject(objectId);
+    Lock* lock = object == nullptr ? nullptr : findLock(object, eventId);
+    if (lock == nullptr) {
+        return 0;
+    }
+    if (lock->thread == thread) {
+        unanchor(std::exchange(lock->threadReference, LUA_NOREF));
+        lock->thread = nullptr;
+    }
+    if (lock->thread != nullptr) {
+        return 0;
+    }
+    const int result = lua_yield(thread, 0);  // raises where the thread cannot yield
+    lock->thread = thread;
+    if (record != nullptr) {
+        lock->owner = record;
+        record->waitObject = object;
+        record->waitEvent = eventId;
+    } else {
+        lock->threadReference = std::exchange(spareAnchor, LUA_NOREF);
+    }
     return result;
 }
 
@@ -123,7 +156,9 @@ void Core::forgetWaiter(const Lock& lock) {
         return;
     }
     lock.owner->waitObject = nullptr;
-    if (lua_status(lock.thread) == LUA_YIELD) {  // not one that a script resumed and that runs
+    lua_Debug frame;
+    const bool runs = lua_status(lock.thread) == 0 && lua_getstack(lock.thread, 0, &frame) != 0;
+    if (!runs) {  // one that a script resumed early and that runs now is left to that script
         releaseThread(lock.thread);
     }
 }

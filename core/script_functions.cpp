@@ -11,12 +11,13 @@
 // raises only where no C++ object waits to be destroyed.
 #include "core/script_functions.h"
 
+#include <cstring>
 #include <exception>
+#include <new>
 #include <limits>
 #include <string>
 
 #include "core/core.h"
-#include "core/lock.h"
 #include "objects/object.h"
 
 class ScriptFunctions {
@@ -85,6 +86,21 @@ const char* stringAt(lua_State* L, int index, const char* function, size_t& leng
     return lua_tolstring(L, index, &length);
 }
 
+// The object that argument 1 names and the key name that argument 2 gives, for getKey and
+// setKey; raises for either missing. A number's string form is made in Lua's memory, which may
+// run a finalizer (__gc) that deletes the object: the object is looked up again after it.
+Object* objectAndKeyName(lua_State* L, const char* function, const char*& name,
+                         size_t& length) {
+    const Core& core = coreOf(L);
+    Object* object = objectAt(L, core, 1, function);
+    if (lua_type(L, 2) == LUA_TSTRING) {
+        name = lua_tolstring(L, 2, &length);
+        return object;
+    }
+    name = stringAt(L, 2, function, length);
+    return objectAt(L, core, 1, function);
+}
+
 void pushEvent(lua_State* L, int objectId, int eventId) {
     lua_createtable(L, 0, 2);
     lua_pushvalue(L, kOidName);
@@ -113,14 +129,22 @@ void installScriptFunctions(lua_State* L) {
 }
 
 // Runs `work`. An exception it throws is kept for the Core, which rethrows it once the script's
-// resume has returned, and becomes a Lua error raised after the catch block has closed.
+// resume has returned, and becomes a Lua error raised after the catch block has closed. Memory
+// running out is the exception: it becomes the script's own error, as Lua's own want of memory
+// is, and so reaches the player through the engine's fatal error like any failed script.
 template <typename Work>
 void ScriptFunctions::hostCall(lua_State* L, const char* function, Work&& work) {
+    bool outOfMemory = false;
     try {
         work();
         return;
+    } catch (const std::bad_alloc&) {
+        outOfMemory = true;
     } catch (...) {
         coreOf(L).heldException = std::current_exception();
+    }
+    if (outOfMemory) {
+        luaL_error(L, "%s: not enough memory", function);
     }
     luaL_error(L, "%s: the host raised a C++ exception", function);
 }
@@ -128,14 +152,15 @@ void ScriptFunctions::hostCall(lua_State* L, const char* function, Work&& work) 
 // pause(id, seconds) -> event table. Restarts the object's pause timer; never suspends.
 int ScriptFunctions::pause(lua_State* L) {
     Object* object = objectAt(L, coreOf(L), 1, "pause");
+    const int id = object->getId();
     const float seconds = secondsAt(L, 2);
     hostCall(L, "pause", [&] { object->pause(seconds); });
-    pushEvent(L, object->getId(), 0);
+    pushEvent(L, id, 0);  // may run a finalizer that deletes the object
     return 1;
 }
 
-// wait(..., event) -> nothing. Suspends the calling script thread until the event (the last
-// argument) is signalled; returns at once when it is not pending or another thread waits on it.
+// wait(..., event) -> nothing. Suspends the calling thread until the event (the last argument)
+// is signalled; returns at once when it is not pending or another thread waits on it.
 // The event is read as Lua indexes any value: a string's fields are nil, and nil or a number
 // raises Lua's own error. Both fields are read before anything is looked up, since reading one
 // may run a script (an __index metamethod) that deletes the object.
@@ -154,13 +179,7 @@ int ScriptFunctions::wait(lua_State* L) {
     const int eventId = truncateToInt(lua_tonumber(L, -1));
     lua_pop(L, 2);
 
-    const Core& core = coreOf(L);
-    Object* object = core.findObject(objectId);
-    Lock* lock = object == nullptr ? nullptr : core.findLock(object, eventId);
-    if (lock == nullptr || lock->thread != nullptr) {
-        return 0;
-    }
-    return lock->yield(L);
+    return coreOf(L).waitFor(L, objectId, eventId);
 }
 
 // newObject(type, script) -> id, or 0 when the type gives no object. A script that is not a
@@ -196,29 +215,41 @@ int ScriptFunctions::deleteObject(lua_State* L) {
 }
 
 // getKey(id, name) -> the key's number, string or boolean; nothing when there is no such key.
+// A string is copied into Lua's memory, and making room there may run a finalizer that deletes
+// the object or replaces the key: so room is made first, and the key looked up again after it.
 int ScriptFunctions::getKey(lua_State* L) {
-    Object* object = objectAt(L, coreOf(L), 1, "getKey");
     size_t length = 0;
-    const char* name = stringAt(L, 2, "getKey", length);
-    const KeyType* key = nullptr;
-    hostCall(L, "getKey", [&] { key = object->getKey(std::string(name, length)); });
-    if (key == nullptr) {
-        return 0;
-    }
-    switch (key->type) {
-        case KeyType::NUMBER:
-            lua_pushnumber(L, static_cast<const KeyTypeNumber*>(key)->value);
-            return 1;
-        case KeyType::STRING: {
-            const std::string& value = static_cast<const KeyTypeString*>(key)->value;
-            lua_pushlstring(L, value.data(), value.size());
+    const char* name = nullptr;
+    Object* object = objectAndKeyName(L, "getKey", name, length);
+    const int top = lua_gettop(L);
+    for (;;) {
+        const KeyType* key = nullptr;
+        hostCall(L, "getKey", [&] { key = object->getKey(std::string(name, length)); });
+        if (key == nullptr) {
+            return 0;
+        }
+        switch (key->type) {
+            case KeyType::NUMBER:
+                lua_pushnumber(L, static_cast<const KeyTypeNumber*>(key)->value);
+                return 1;
+            case KeyType::BOOL:
+                lua_pushboolean(L, static_cast<const KeyTypeBool*>(key)->value);
+                return 1;
+            case KeyType::STRING:
+                break;
+            default:
+                return 0;
+        }
+        const std::string& value = static_cast<const KeyTypeString*>(key)->value;
+        if (lua_gettop(L) > top && lua_objlen(L, -1) == value.size()) {
+            void* room = lua_touserdata(L, -1);
+            std::memcpy(room, value.data(), value.size());
+            lua_pushlstring(L, static_cast<const char*>(room), value.size());
             return 1;
         }
-        case KeyType::BOOL:
-            lua_pushboolean(L, static_cast<const KeyTypeBool*>(key)->value);
-            return 1;
-        default:
-            return 0;
+        lua_settop(L, top);
+        lua_newuserdata(L, value.size());
+        object = objectAt(L, coreOf(L), 1, "getKey");
     }
 }
 
@@ -229,9 +260,9 @@ int ScriptFunctions::setKey(lua_State* L) {
     if (kind != LUA_TBOOLEAN && kind != LUA_TNUMBER && kind != LUA_TSTRING) {
         return 0;
     }
-    Object* object = objectAt(L, coreOf(L), 1, "setKey");
     size_t length = 0;
-    const char* name = stringAt(L, 2, "setKey", length);
+    const char* name = nullptr;
+    Object* object = objectAndKeyName(L, "setKey", name, length);
     hostCall(L, "setKey", [&] {
         const std::string key(name, length);
         if (kind == LUA_TBOOLEAN) {
@@ -240,7 +271,7 @@ int ScriptFunctions::setKey(lua_State* L) {
             object->setNumber(key, lua_tonumber(L, 3));
         } else {
             size_t valueLength = 0;
-            const char* value = lua_tolstring(L, 3, &valueLength);
+            const char* value = lua_tolstring(L, 3, &valueLength);  // a string: nothing is made
             object->setString(key, std::string(value, valueLength));
         }
     });

@@ -1,5 +1,7 @@
 #include "objects/object.h"
 
+#include <memory>
+
 #include "core/core.h"
 
 Object::~Object() {
@@ -53,11 +55,12 @@ void Object::setKey(const std::string& name, KeyType* value) {
     if (value == nullptr) {
         return;
     }
-    auto [entry, added] = keys.try_emplace(name, value);
-    if (!added && entry->second != value) {
+    std::unique_ptr<KeyType> owned(value);  // not lost when the map cannot grow
+    auto entry = keys.try_emplace(name, nullptr).first;
+    if (entry->second != value) {
         delete entry->second;
-        entry->second = value;
     }
+    entry->second = owned.release();
 }
 
 void Object::setNumber(const std::string& name, const double& value) {

@@ -2,7 +2,9 @@
 // state the engine keeps for the others.
 #include <gmock/gmock.h>
 
+#include <new>
 #include <regex>
+#include <tuple>
 
 #include "core_fixture.h"
 
@@ -81,6 +83,59 @@ TEST_F(HostileScriptTest, AWaiterThatIsNoLongerSuspendedWhenItsEventComesIsLetGo
     started("function main(id) coroutine.resume(state.hijacked) state.hijacked = nil end");
     frames(3);  // both events come: nothing to resume
     EXPECT_EQ(eval("state.own"), "dead");
+    EXPECT_EQ(core.threadCount(), 0u);
+}
+
+// A finalizer (__gc) may run wherever Lua allocates, inside an engine function too: there it
+// may delete the object the function works on, or replace the key it reads. The collector is
+// set to run a whole cycle at the first allocation after "restart", which is the one inside
+// the call; the function must then see what the finalizer left.
+TEST_F(HostileScriptTest, FunctionsSeeWhatAFinalizerRunInsideThemLeft) {
+    for (const auto& [finalizer, call, result] : {
+             std::tuple{"deleteObject(v)", "pcall(setKey, v, 7, 1)", "false"},
+             {"deleteObject(v)", "pcall(getKey, v, 7)", "false"},
+             {"deleteObject(v)", "pcall(getKey, v, 'k')", "false"},
+             {"setKey(v, 'k', 'new')", "getKey(v, 'k')", "new"},
+         }) {
+        SCOPED_TRACE(call);
+        core.resetScripting();
+        started(std::string("function main(id) local v = newObject(0, '')"
+                            " setKey(v, 'k', string.rep('old', 100))"
+                            " local function doom() getmetatable(newproxy(true)).__gc ="
+                            " function() ") + finalizer + " end end"
+                "  collectgarbage('setstepmul', 1000000) collectgarbage() doom()"
+                "  collectgarbage('restart') state.result = " + call + " end");
+        EXPECT_EQ(eval("state.result"), result);
+    }
+}
+
+// A script may resume another's waiting thread, or its own coroutine, before the event comes.
+// The thread then waits for nothing: its next wait waits, and the event it waited for before
+// does not wake it from a later one.
+TEST_F(HostileScriptTest, AWaiterResumedEarlyByAScriptWaitsAgainAtItsNextWait) {
+    started("function main(id) state.t = coroutine.running() local other = newObject(0, '')"
+            " for i = 1, 3 do wait(pause(id, 0.5)) state.n = (state.n or 0) + 1 end"
+            " wait(pause(other, 1)) state.n = 'woken by its own event' end");
+    started("function main(id) local co = coroutine.create(function()"
+            " for i = 1, 3 do wait(pause(id, 0.5)) state.own = (state.own or 0) + 1 end end)"
+            " coroutine.resume(co) coroutine.resume(co) coroutine.resume(state.t) end");
+    EXPECT_EQ(eval("state.n"), "1");
+    EXPECT_EQ(eval("state.own"), "1");
+    frames(23);  // half a second: each wakes once
+    EXPECT_EQ(eval("state.n"), "2");
+    EXPECT_EQ(eval("state.own"), "2");
+    started("function main(id) coroutine.resume(state.t) end");  // on to the other's event
+    frames(23);  // its own pause runs out, which it no longer waits for
+    EXPECT_EQ(eval("state.n"), "3");
+    frames(23);
+    EXPECT_EQ(eval("state.n"), "woken by its own event");
+}
+
+TEST_F(HostileScriptTest, MemoryRunningOutInTheHostIsTheScriptsFatalError) {
+    makeHostObject = [](int) -> Object* { throw std::bad_alloc(); };
+    Object* object = scripted("function main(id) newObject(5, '') end");
+    EXPECT_THAT(fatalError([&] { object->startThread("main"); }),
+                HasSubstr(":1: newObject: not enough memory"));
     EXPECT_EQ(core.threadCount(), 0u);
 }
 
