@@ -93,7 +93,8 @@ bool Core::resetScripting() {
     threads.clear();
     compiledScripts.clear();
     anchorSlots.clear();
-    spareAnchor = LUA_NOREF;
+    adoptedCount = 0;
+    pendingAdoption = nullptr;
     heldException = nullptr;
     nextObjectId = 1;
 

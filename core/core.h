@@ -158,7 +158,8 @@ public:
     // createThread, then the first resume: the function runs until it waits, ends or fails.
     // False when no thread could be made.
     bool startThread(Object* object, const std::string& functionName);
-    size_t threadCount() const { return threads.size(); }
+    // The script threads that createThread made and that have not yet been released.
+    size_t threadCount() const { return threads.size() - adoptedCount; }
 
     // ---- Locks: events a script thread can wait for ----
 
@@ -222,11 +223,9 @@ private:
     // Script threads (script_threads.cpp).
     ScriptThread* newScriptThread();
     ScriptThread* prepareThread(Object* object, const std::string& functionName);
-    // Resumes `thread` (`record` is its record, if it is a script thread) when it can be
-    // resumed, then finishes the resume; returns without either when it cannot. `reference`
-    // anchors a waiter that is not a script thread: it is let go once the resume returns.
-    void resumeIfSuspended(lua_State* thread, ScriptThread* record, int argCount,
-                           int reference = LUA_NOREF);
+    // Resumes `thread` (`record` is its record, if it has one) when it can be resumed, then
+    // finishes the resume; returns without either when it cannot.
+    void resumeIfSuspended(lua_State* thread, ScriptThread* record, int argCount);
     // lua_resume, noting for waitFor which script thread, if any, runs.
     int resume(lua_State* thread, int argCount, ScriptThread* record);
     void releaseThread(lua_State* thread);
@@ -244,8 +243,9 @@ private:
     void forgetWaiter(const Lock& lock);
     // The Core's record of `thread`, if it is one of its script threads.
     ScriptThread* recordOf(lua_State* thread);
-    // Keeps `thread` alive through spareAnchor, for a wait that is about to begin.
-    void reserveAnchor(lua_State* thread);
+    // A record for a coroutine of a script's own that is about to wait, which keeps it alive.
+    // Raises when memory runs out.
+    ScriptThread* adopt(lua_State* thread);
 
     // Loads and resets asked for while scripts may run, performed after the frame.
     void performRequests();
@@ -253,11 +253,14 @@ private:
     ObjectFactory objectFactory;
     FrameCallback frameCallback;
     std::vector<Object*> objects;                 // creation order; null where one was deleted
-    std::unordered_map<lua_State*, ScriptThread> threads;  // nodes stay put: Locks point at them
+    // The script threads, and the coroutines adopted while they wait; nodes stay put, since
+    // Locks point at them.
+    std::unordered_map<lua_State*, ScriptThread> threads;
     ScriptThread* runningScriptThread = nullptr;  // what the innermost resume runs, if listed
-    // A reference made for a waiter that is no script thread, before it yields; its lock takes
-    // it once the yield is sure. Held over when the yield raised, for the next such wait.
-    int spareAnchor = LUA_NOREF;
+    size_t adoptedCount = 0;  // records in `threads` of coroutines that scripts made
+    // Adopted for a wait whose yield has not yet been seen to succeed: where it raised, the
+    // record is let go at the next adoption.
+    ScriptThread* pendingAdoption = nullptr;
     int scriptsRunning = 0;                       // resumes and main chunks under way
     std::vector<std::function<void()>> requests;  // asked for by requestLoadState and the like
     std::map<std::string, lua_CFunction> functions;

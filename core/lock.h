@@ -24,6 +24,5 @@ public:
 
 private:
     friend class Core;
-    ScriptThread* owner = nullptr;    // the waiter's record, when it is one of the Core's threads
-    int threadReference = LUA_NOREF;  // in the anchor table: keeps any other waiter alive
+    ScriptThread* owner = nullptr;  // the waiter's record, which keeps it alive
 };

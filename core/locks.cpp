@@ -5,6 +5,7 @@
 // event ever stand at once, so the first match of a search is the only one, and a search looks
 // only at that object's few events, however many objects wait. An object's locks go when it is
 // deleted, so none can be taken for a later object made at the same address.
+#include <new>
 #include <utility>
 
 #include "core/core.h"
@@ -40,46 +41,55 @@ ScriptThread* Core::recordOf(lua_State* thread) {
     return found == threads.end() ? nullptr : &found->second;
 }
 
-void Core::reserveAnchor(lua_State* thread) {
-    unanchor(spareAnchor);  // its slot is the one anchor() takes again, without allocating
+ScriptThread* Core::adopt(lua_State* thread) {
+    if (pendingAdoption != nullptr) {
+        releaseThread(pendingAdoption->thread);
+    }
     lua_pushthread(thread);
-    spareAnchor = anchor(thread);
+    const int reference = anchor(thread);
+    try {
+        auto [entry, added] = threads.try_emplace(thread, ScriptThread{thread, reference});
+        if (added) {
+            entry->second.adopted = true;
+            ++adoptedCount;
+            pendingAdoption = &entry->second;
+            return &entry->second;
+        }
+        unanchor(reference);  // a finalizer that ran in anchor() made it wait: kept twice else
+        return &entry->second;
+    } catch (const std::bad_alloc&) {
+    }
+    unanchor(reference);
+    luaL_error(thread, "wait: not enough memory");
+    return nullptr;
 }
 
 int Core::waitFor(lua_State* thread, int objectId, int eventId) {
-    // A thread of a script's own has no record to keep it alive while it waits: a reference does.
-    // It is made first, since it may allocate, and so run a finalizer (__gc) that deletes any
-    // object; everything is looked up after it. No Lua call may follow the yield.
-    if (recordOf(thread) == nullptr) {
-        reserveAnchor(thread);
-    }
+    // A coroutine of a script's own is given a record that keeps it alive while it waits. That
+    // may allocate, and so run a finalizer (__gc) that deletes any object: everything is looked
+    // up after it. No Lua call may follow the yield.
     ScriptThread* record = recordOf(thread);
-    // The thread runs, so it waits for nothing: a wait still on record, or a lock that still
-    // names it, was cut short by a script that resumed it before the event came.
-    if (record != nullptr && record->waitObject != nullptr) {
+    if (record == nullptr) {
+        record = adopt(thread);
+    }
+    // The thread runs, so it waits for nothing: a wait still on record was cut short by a
+    // script that resumed it before the event came.
+    if (record->waitObject != nullptr) {
         stopWaiting(*record);
     }
     Object* object = findObject(objectId);
     Lock* lock = object == nullptr ? nullptr : findLock(object, eventId);
-    if (lock == nullptr) {
-        return 0;
-    }
-    if (lock->thread == thread) {
-        unanchor(std::exchange(lock->threadReference, LUA_NOREF));
-        lock->thread = nullptr;
-    }
-    if (lock->thread != nullptr) {
+    if (lock == nullptr || lock->thread != nullptr) {
         return 0;
     }
     const int result = lua_yield(thread, 0);  // raises where the thread cannot yield
-    lock->thread = thread;
-    if (record != nullptr) {
-        lock->owner = record;
-        record->waitObject = object;
-        record->waitEvent = eventId;
-    } else {
-        lock->threadReference = std::exchange(spareAnchor, LUA_NOREF);
+    if (record == pendingAdoption) {
+        pendingAdoption = nullptr;
     }
+    lock->thread = thread;
+    lock->owner = record;
+    record->waitObject = object;
+    record->waitEvent = eventId;
     return result;
 }
 
@@ -123,10 +133,8 @@ void Core::resumeWaiter(const Lock& lock) {
     if (lock.thread == nullptr) {
         return;
     }
-    if (lock.owner != nullptr) {
-        lock.owner->waitObject = nullptr;
-    }
-    resumeIfSuspended(lock.thread, lock.owner, 0, lock.threadReference);
+    lock.owner->waitObject = nullptr;
+    resumeIfSuspended(lock.thread, lock.owner, 0);
 }
 
 Lock* Core::findLock(Object* object, int eventId) const {
@@ -150,10 +158,6 @@ void Core::dropLocks(Object* object) {
 void Core::forgetWaiter(const Lock& lock) {
     if (lock.thread == nullptr || luaState == nullptr) {
         return;  // once the Lua state is closed there is nothing left to let go
-    }
-    if (lock.owner == nullptr) {
-        unanchor(lock.threadReference);
-        return;
     }
     lock.owner->waitObject = nullptr;
     lua_Debug frame;

@@ -177,20 +177,23 @@ bool Core::startThread(Object* object, const std::string& functionName) {
     return record != nullptr;
 }
 
-void Core::resumeIfSuspended(lua_State* thread, ScriptThread* record, int argCount,
-                             int reference) {
+void Core::resumeIfSuspended(lua_State* thread, ScriptThread* record, int argCount) {
     if (!canResume(thread, argCount)) {
         lua_pop(thread, argCount);
-        if (reference != LUA_NOREF) {
-            unanchor(reference);
-        } else if (hasEnded(thread)) {
+        if (hasEnded(thread)) {
             releaseThread(thread);
         }
         return;
     }
+    const bool adopted = record != nullptr && record->adopted;
     const int status = resume(thread, argCount, record);
-    if (reference != LUA_NOREF) {
-        unanchor(reference);
+    if (status == LUA_YIELD && adopted) {
+        // A script's own coroutine is kept only while it waits: having yielded some other way,
+        // it is left to the script that made it.
+        ScriptThread* still = recordOf(thread);
+        if (still != nullptr && still->waitObject == nullptr) {
+            releaseThread(thread);
+        }
     }
     finishResume(thread, status);
 }
@@ -214,6 +217,12 @@ void Core::releaseThread(lua_State* thread) {
     if (found != threads.end()) {
         if (found->second.waitObject != nullptr) {
             stopWaiting(found->second);
+        }
+        if (found->second.adopted) {
+            --adoptedCount;
+        }
+        if (&found->second == pendingAdoption) {
+            pendingAdoption = nullptr;
         }
         unanchor(found->second.reference);
         threads.erase(found);

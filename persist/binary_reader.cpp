@@ -105,9 +105,10 @@ std::string BinaryReader::readString() {
     if (data == nullptr) {
         return std::string();
     }
-    const void* nul = std::memchr(data, 0, static_cast<size_t>(length));
-    size_t characters = nul != nullptr ? static_cast<const unsigned char*>(nul) - data
-                                       : static_cast<size_t>(length);
+    size_t characters = static_cast<size_t>(length);
+    if (data[characters - 1] == 0) {
+        --characters;  // the terminator the writer adds; any zero byte before it is the string's
+    }
     return std::string(reinterpret_cast<const char*>(data), characters);
 }
 

@@ -29,7 +29,8 @@ public:
     int readInt();
     float readFloat();
     double readDouble();
-    // The characters before the first NUL of the stored ones; empty for a length of 0 or less.
+    // The stored bytes but a last one of 0, which the writer adds after the string's own (zero
+    // bytes among them included); empty for a length of 0 or less.
     std::string readString();
     // Passes over a string as readString would read it, without making it.
     void skipString();

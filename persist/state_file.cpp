@@ -42,17 +42,23 @@ std::string unsupportedMessage(const std::string& name) {
 }
 
 // The name a state-table key is saved under; false when the key has no string form. A number
-// key is converted on a copy: converting the key itself in place would derail lua_next.
+// is given the string form Lua gives it, made here: a string made in Lua's memory could run a
+// finalizer (__gc) that changes the table under the traversal, and Lua's conversion would
+// change the key itself in place, which would derail lua_next.
 bool keyName(lua_State* L, int index, std::string& name) {
     switch (lua_type(L, index)) {
-        case LUA_TSTRING:
-            name = lua_tostring(L, index);  // up to a first zero byte, as values are
+        case LUA_TSTRING: {
+            size_t length = 0;
+            const char* text = lua_tolstring(L, index, &length);
+            name.assign(text, length);
             return true;
-        case LUA_TNUMBER:
-            lua_pushvalue(L, index);
-            name = lua_tostring(L, -1);
-            lua_pop(L, 1);
+        }
+        case LUA_TNUMBER: {
+            char text[64];
+            std::snprintf(text, sizeof text, LUA_NUMBER_FMT, lua_tonumber(L, index));
+            name = text;
             return true;
+        }
         case LUA_TBOOLEAN:
             name = lua_toboolean(L, index) ? "true" : "false";
             return false;
@@ -93,7 +99,9 @@ std::string StateFile::writeGlobals(lua_State* L, BinaryWriter& writer) {
         } else if (type == LUA_TNUMBER) {
             writer.write(static_cast<double>(lua_tonumber(L, -1)));
         } else if (type == LUA_TSTRING) {
-            writer.write(std::string(lua_tostring(L, -1)));
+            size_t length = 0;
+            const char* text = lua_tolstring(L, -1, &length);
+            writer.write(std::string(text, length));
         }
         lua_pop(L, 1);  // key
     }
@@ -219,13 +227,15 @@ void StateFile::setGlobals(lua_State* L, const std::vector<StoredGlobal>& global
                 lua_pushnumber(L, global.value.number);
                 break;
             case kLuaString:
-                lua_pushstring(L, global.value.string.c_str());
+                lua_pushlstring(L, global.value.string.data(), global.value.string.size());
                 break;
             default:
                 lua_pushnil(L);
                 break;
         }
-        lua_setfield(L, LUA_GLOBALSINDEX, global.name.c_str());
+        lua_pushlstring(L, global.name.data(), global.name.size());
+        lua_insert(L, -2);
+        lua_settable(L, LUA_GLOBALSINDEX);
     }
 }
 

@@ -29,24 +29,28 @@ protected:
     testing_support::TempDir dir;
 };
 
-// The state files' exact bytes cover numbers, flags and plain strings; these are the rest.
-TEST_F(BinaryStreamTest, CharsAndRawBytesGoAsTheyStandAndAStringIsReadUpToItsFirstNul) {
+// The state files' exact bytes cover numbers, flags and plain strings; these are the rest. A
+// string keeps every byte but the terminator the writer adds, so zero bytes in it come back; a
+// stored string without that terminator (not one this writer makes) is kept whole.
+TEST_F(BinaryStreamTest, CharsAndRawBytesGoAsTheyStandAndAStringComesBackWhole) {
     std::string bytes = written([](BinaryWriter& w) {
         w.write('c');
         w.write("raw", 3);
-        w.write(std::string("a\0b", 3));  // written whole
+        w.write(std::string("a\0b", 3));
         w.write(-2);
     });
     EXPECT_EQ(bytes, std::string("craw\x04\0\0\0a\0b\0\xFE\xFF\xFF\xFF", 16));
 
     BinaryReader reader(nullptr);
-    reader.openBytes(bytes);
+    reader.openBytes(bytes + i32(3) + std::string("a\0\0", 3) + i32(3) + "abc");
     EXPECT_EQ(reader.readChar(), 'c');
     char raw[3];
     reader.read(raw, 3);
     EXPECT_EQ(std::string(raw, 3), "raw");
-    EXPECT_EQ(reader.readString(), "a");
-    EXPECT_EQ(reader.readInt(), -2);  // after the string's whole length
+    EXPECT_EQ(reader.readString(), std::string("a\0b", 3));
+    EXPECT_EQ(reader.readInt(), -2);
+    EXPECT_EQ(reader.readString(), std::string("a\0", 2));
+    EXPECT_EQ(reader.readString(), "abc");
     EXPECT_TRUE(reader.good());
 }
 

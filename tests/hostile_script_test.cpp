@@ -113,22 +113,27 @@ TEST_F(HostileScriptTest, FunctionsSeeWhatAFinalizerRunInsideThemLeft) {
 // The thread then waits for nothing: its next wait waits, and the event it waited for before
 // does not wake it from a later one.
 TEST_F(HostileScriptTest, AWaiterResumedEarlyByAScriptWaitsAgainAtItsNextWait) {
-    started("function main(id) state.t = coroutine.running() local other = newObject(0, '')"
-            " for i = 1, 3 do wait(pause(id, 0.5)) state.n = (state.n or 0) + 1 end"
-            " wait(pause(other, 1)) state.n = 'woken by its own event' end");
-    started("function main(id) local co = coroutine.create(function()"
-            " for i = 1, 3 do wait(pause(id, 0.5)) state.own = (state.own or 0) + 1 end end)"
-            " coroutine.resume(co) coroutine.resume(co) coroutine.resume(state.t) end");
-    EXPECT_EQ(eval("state.n"), "1");
-    EXPECT_EQ(eval("state.own"), "1");
+    // Counts its wakes in state[k], three of its own pause, then waits for another object's.
+    const std::string waits =
+        "local function waits(id, k) local other = newObject(0, '') for i = 1, 3 do"
+        " wait(pause(id, 0.5)) state[k] = (state[k] or 0) + 1 end wait(pause(other, 1))"
+        " state[k] = 'woken by its own event' end ";
+    started(waits + "function main(id) state.t = coroutine.running() waits(id, 'n') end");
+    started(waits + "function main(id) state.co = coroutine.create(function() waits(id, 'own')"
+                    " end) coroutine.resume(state.co) end");
+    const std::string resumeBoth =
+        "function main() coroutine.resume(state.t) coroutine.resume(state.co) end";
+    started(resumeBoth);
+    EXPECT_EQ(eval("state.n .. state.own"), "11");
     frames(23);  // half a second: each wakes once
-    EXPECT_EQ(eval("state.n"), "2");
-    EXPECT_EQ(eval("state.own"), "2");
-    started("function main(id) coroutine.resume(state.t) end");  // on to the other's event
-    frames(23);  // its own pause runs out, which it no longer waits for
-    EXPECT_EQ(eval("state.n"), "3");
+    EXPECT_EQ(eval("state.n .. state.own"), "22");
+    started(resumeBoth);  // on to the other object's pause
+    EXPECT_EQ(eval("state.n .. state.own"), "33");
+    frames(23);  // its own pause runs out, which neither waits for any more
+    EXPECT_EQ(eval("state.n .. state.own"), "33");
     frames(23);
-    EXPECT_EQ(eval("state.n"), "woken by its own event");
+    EXPECT_EQ(eval("state.n == state.own and state.n"), "woken by its own event");
+    EXPECT_EQ(core.threadCount(), 0u);
 }
 
 TEST_F(HostileScriptTest, MemoryRunningOutInTheHostIsTheScriptsFatalError) {

@@ -103,10 +103,22 @@ TEST_F(StateFileTest, ObjectsOfOneIdAreFoundInFileOrder) {
 }
 
 TEST_F(StateFileTest, NumberKeysAreSavedUnderTheirStringFormWithoutDerailingTheWalk) {
-    lua("for i = 1, 50 do state[i] = i * 2 end state[2.5] = 'x' named = 1");
+    lua("for i = 1, 50 do state[i] = i * 2 end state[2.5] = 'x' named = 1 "
+        "for _, k in ipairs({1e15, 2^53, -7.25, 1/0, -1/0, 1e-300, 0.1, 1/3}) do "
+        "state[k] = k end");
     ASSERT_TRUE(load(saved()));
     lua("for i = 1, 50 do assert(state[tostring(i)] == i * 2) end "
-        "assert(state['2.5'] == 'x' and named == 1)");
+        "assert(state['2.5'] == 'x' and named == 1) "
+        "for _, k in ipairs({1e15, 2^53, -7.25, 1/0, -1/0, 1e-300, 0.1, 1/3}) do "
+        "assert(state[tostring(k)] == k, tostring(k)) end");
+}
+
+TEST_F(StateFileTest, StringsWithZeroBytesComeBackWhole) {
+    lua("state['a\\0b'] = 'c\\0d\\0'");
+    core.createObject(0, "")->setString(std::string("k\0ey", 4), std::string("\0v", 2));
+    ASSERT_TRUE(load(saved()));
+    lua("assert(state['a\\0b'] == 'c\\0d\\0')");
+    EXPECT_EQ(core.getObjects()[0]->getString(std::string("k\0ey", 4)), std::string("\0v", 2));
 }
 
 TEST_F(StateFileTest, AValueOrKeyThatCannotBeStoredEndsInAnErrorAndKeepsTheOldFile) {
