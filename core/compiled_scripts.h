@@ -3,28 +3,57 @@
 // chunk of its own: a fresh function of the one compiled chunk, with the thread's environment,
 // run afresh, so its top-level locals and globals are as private as when every thread compiled
 // the file itself. Messages, chunk names, line numbers and tracebacks are those of that compile.
+//
+// A file is looked at on disk at most once per frame: the threads made within one frame run
+// what the first of them found, and a change on disk reaches the threads made from the next
+// frame on (or at once, after forget). A file whose last change was less than two seconds before
+// it was looked at is compiled again at its next look, since file systems that keep times in
+// whole seconds can hide a second change in the same second.
 #pragma once
 
 #include <lua.hpp>
 
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 
 #include "../platform/os.h"
+#include "script_folder.h"
 
 class CompiledScripts {
 public:
+    // Adds to the table at `table` (on `L`) what load needs besides the compiled files. Raises
+    // when memory runs out.
+    static void install(lua_State* L, int table);
+
     // luaL_loadfile(thread, path), whose results it gives: pushes the file's main chunk, its
     // environment the thread's globals, and returns 0; or pushes the error message and returns
-    // the error status. The file is compiled again whenever its size, times or identity on disk
-    // differ from those it had when last compiled; a path that names no regular file is never
-    // kept (luaL_loadfile tells what is wrong with it). `table`, the stack index of a table that
-    // the caller keeps for this out of every script's reach, holds the compiled files.
-    int load(lua_State* thread, int table, const std::string& path);
-    // Forgets every file. For when the Lua state, and the table with it, goes.
-    void clear() { versions.clear(); }
+    // the error status. The file is opened once and everything is learnt from the open file: it
+    // must be a regular file (a FIFO or a device is refused at once, never waited on), and
+    // where `folder` confines scripts the file itself must lie inside it, links resolved. It is
+    // compiled again when its size, times or identity on disk changed. `table`, the stack index
+    // of the table that install filled and the caller keeps out of every script's reach, holds
+    // the compiled files. Lua raises nothing out of it.
+    int load(lua_State* thread, int table, const std::string& path, const ScriptFolder& folder);
+    // Files are looked at again on their next use.
+    void newFrame() { ++frame; }
+    // Every file is compiled again on its next use. For a new Lua state, and for hosts that
+    // write scripts and want them to take effect within the frame.
+    void forget() { files.clear(); }
 
 private:
-    // The version compiled for each path. The compiled chunks themselves are in the table.
-    std::unordered_map<std::string, platform::FileVersion> versions;
+    struct Kept {
+        platform::FileVersion version;
+        bool settled = false;  // whether the version seen can be trusted to tell a change
+        uint64_t lookedAt = 0;  // the frame
+    };
+    struct Load;
+    // Run protected with the table and a Load: pushes the chunk, or raises the error message.
+    static int runLoad(lua_State* L);
+    // Opens the file and decides what load does with it, learning all it needs from the open
+    // file before the file is closed.
+    void prepare(Load& work, const std::string& path, const ScriptFolder& folder);
+
+    std::unordered_map<std::string, Kept> files;
+    uint64_t frame = 1;
 };

@@ -91,7 +91,7 @@ bool Core::resetScripting() {
     }
     discardObjects();
     threads.clear();
-    compiledScripts.clear();
+    compiledScripts.forget();
     anchorSlots.clear();
     adoptedCount = 0;
     pendingAdoption = nullptr;
@@ -199,6 +199,7 @@ int Core::buildLuaState(lua_State* L) {
     lua_insert(L, -2);
     lua_pushcclosure(L, describeError, 1);   // thread, anchor table, failure, handler
     lua_createtable(L, 0, 0);                // thread, anchor table, failure, handler, compiled
+    CompiledScripts::install(L, -1);
     lua_xmove(L, anchors, 4);                // thread
     lua_pop(L, 1);
 
@@ -207,6 +208,8 @@ int Core::buildLuaState(lua_State* L) {
     lua_createtable(L, 0, 0);
     lua_setfield(L, LUA_GLOBALSINDEX, "state");
     EnvironmentMetatables::install(L, anchors);
+    pushScriptThreadFunctions(L);
+    lua_xmove(L, anchors, 2);
     installScriptFunctions(L);
     for (const auto& [name, function] : core->functions) {
         lua_pushcclosure(L, function, 0);

@@ -28,6 +28,10 @@
 class Lock;
 class Object;
 
+// Pushes the functions kept in the anchor slots kMakeScriptThread and kFindEntryFunction, in
+// that order (script_threads.cpp).
+void pushScriptThreadFunctions(lua_State* L);
+
 class Core {
 public:
     // Makes an object of a host type (any type number but 0); null for a type it does not know.
@@ -108,7 +112,10 @@ public:
     // "." and symbolic links resolved) is refused by createObject, by newObject (a Lua error)
     // and in a state file (which then does not load, the state untouched). Objects made before
     // keep their scripts. Empty, the default, allows every path.
-    void confineScripts(const std::string& folder) { scriptFolder.set(folder); }
+    void confineScripts(const std::string& folder) {
+        scriptFolder.set(folder);
+        compiledScripts.forget();
+    }
     // Whether an object may be given `script` now: always for an empty path (no script).
     bool isScriptAllowed(const std::string& script) const { return scriptFolder.allows(script); }
     // The folder of confineScripts; empty when paths are not confined.
@@ -159,6 +166,11 @@ public:
     // False when no thread could be made.
     bool startThread(Object* object, const std::string& functionName);
     // The script threads that createThread made and that have not yet been released.
+    // Makes the next thread on each script file compile the file afresh. Files are otherwise
+    // looked at on disk at most once per frame, so a script written within a frame reaches
+    // only the threads of later frames: a host that writes scripts and starts them at once (an
+    // editor, a tool) calls this in between.
+    void forgetCompiledScripts() { compiledScripts.forget(); }
     size_t threadCount() const { return threads.size() - adoptedCount; }
 
     // ---- Locks: events a script thread can wait for ----
@@ -194,6 +206,10 @@ private:
     static constexpr int kCompiledScripts = 4;  // CompiledScripts' table
     static constexpr int kEnvironmentMetaLoading = 5;  // thread environments' shared metatables
     static constexpr int kEnvironmentMetaRunning = 6;  // (environment_metatables.cpp)
+    // The functions that make a script thread and find its entry function (script_threads.cpp),
+    // made once, so that calling them protected allocates nothing before the call.
+    static constexpr int kMakeScriptThread = 7;
+    static constexpr int kFindEntryFunction = 8;
     // Pushes one of those values onto `L`.
     void pushAnchored(lua_State* L, int slot) const;
     // A reference in the anchor table to the value on top of `L`, which is popped.

@@ -66,6 +66,7 @@ bool Core::run() {
 }
 
 void Core::runFrame(float elapsed) {
+    compiledScripts.newFrame();
     time += elapsed;
     updateObjects(elapsed);
     if (frameCallback) {

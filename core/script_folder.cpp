@@ -38,7 +38,14 @@ bool ScriptFolder::allows(const std::string& script) const {
     if (given.empty() || path.empty()) {
         return true;
     }
-    const fs::path real = resolved(path);
+    return lies(resolved(path));
+}
+
+bool ScriptFolder::contains(const std::string& location) const {
+    return given.empty() || lies(fs::path(location).lexically_normal());
+}
+
+bool ScriptFolder::lies(const fs::path& real) const {
     if (root.empty() || real.empty()) {
         return false;
     }

@@ -16,8 +16,14 @@ public:
     // absolute against the working folder and "..", "." and symbolic links are resolved. An
     // empty path (no script) and any path while unconfined are allowed.
     bool allows(const std::string& script) const;
+    // Whether `location`, an absolute path with every link already resolved (where a file was
+    // found open), lies inside the folder; true while paths are not confined.
+    bool contains(const std::string& location) const;
 
 private:
+    // Whether the resolved path `real` lies below the root.
+    bool lies(const std::filesystem::path& real) const;
+
     std::string given;
     std::filesystem::path root;  // absolute and resolved like the paths it is compared with
 };

@@ -6,6 +6,7 @@
 // global the thread does not hold goes to the state table, shared by every script and saved
 // with the state. A thread is kept alive by a reference in the anchor table, which no script can
 // reach, from its creation until it ends, fails, or waits for an event of a deleted object.
+#include <cstdio>
 #include <string>
 #include <utility>
 
@@ -32,10 +33,12 @@ int makeScriptThread(lua_State* L) {
     return 2;
 }
 
-// Run protected on the new thread once its file has run, with the entry function's name as
-// argument 1: the global of that name when it is a function, nil otherwise. From a function on,
-// the thread's new globals go to the state table.
+// Run protected on the new thread once its file has run, with the entry function's name (a
+// std::string) as light userdata argument 1: the global of that name when it is a function, nil
+// otherwise. From a function on, the thread's new globals go to the state table.
 int findEntryFunction(lua_State* L) {
+    const auto* name = static_cast<const std::string*>(lua_touserdata(L, 1));
+    lua_pushlstring(L, name->data(), name->size());
     lua_gettable(L, LUA_GLOBALSINDEX);
     if (!lua_isfunction(L, -1)) {
         lua_pushnil(L);
@@ -53,10 +56,17 @@ int findEntryFunction(lua_State* L) {
     return 1;
 }
 
-// The error value on top of `L` as text.
+// The error value on top of `L` as text, made without Lua's help (which would allocate, and so
+// could raise).
 std::string errorText(lua_State* L) {
-    const char* text = lua_tostring(L, -1);
-    if (text != nullptr) {
+    if (lua_type(L, -1) == LUA_TSTRING) {
+        size_t length = 0;
+        const char* text = lua_tolstring(L, -1, &length);
+        return std::string(text, length);
+    }
+    if (lua_type(L, -1) == LUA_TNUMBER) {
+        char text[64];
+        std::snprintf(text, sizeof text, LUA_NUMBER_FMT, lua_tonumber(L, -1));
         return text;
     }
     return std::string("(error object is a ") + luaL_typename(L, -1) + " value)";
@@ -83,6 +93,11 @@ bool hasEnded(lua_State* thread) {
 
 }  // namespace
 
+void pushScriptThreadFunctions(lua_State* L) {
+    lua_pushcfunction(L, makeScriptThread);
+    lua_pushcfunction(L, findEntryFunction);
+}
+
 // The error on top of a failed thread, as text, followed by the thread's traceback, as Lua's
 // own debug.traceback writes it. Built on the main state `L`; both stacks are left as they were.
 std::string Core::failureText(lua_State* L, lua_State* thread) {
@@ -100,7 +115,7 @@ std::string Core::failureText(lua_State* L, lua_State* thread) {
 ScriptThread* Core::newScriptThread() {
     lua_checkstack(luaState, 4);
     pushAnchored(luaState, kErrorHandler);
-    lua_pushcfunction(luaState, makeScriptThread);
+    pushAnchored(luaState, kMakeScriptThread);
     pushAnchored(luaState, kAnchorTable);
     lua_pushlightuserdata(luaState, &anchorSlots);
     const int status = lua_pcall(luaState, 2, 2, -4);
@@ -114,7 +129,12 @@ ScriptThread* Core::newScriptThread() {
     lua_State* thread = lua_tothread(luaState, -2);
     const int reference = static_cast<int>(lua_tointeger(luaState, -1));
     lua_pop(luaState, 3);
-    return &threads.try_emplace(thread, ScriptThread{thread, reference}).first->second;
+    try {
+        return &threads.try_emplace(thread, ScriptThread{thread, reference}).first->second;
+    } catch (...) {
+        unanchor(reference);
+        throw;
+    }
 }
 
 lua_State* Core::createThread(Object* object, const std::string& functionName) {
@@ -126,14 +146,17 @@ ScriptThread* Core::prepareThread(Object* object, const std::string& functionNam
     if (object->getScript().empty() || luaState == nullptr) {
         return nullptr;
     }
-    const int id = object->getId();  // the file may delete the object: it is not touched again
+    // The object is not touched again: its file, or a finalizer that runs while Lua allocates,
+    // may delete it.
+    const int id = object->getId();
+    const std::string script = object->getScript();
     luaMemory.keepTogether(true);  // what a wake reads, to be fetched at once (frame_loop.cpp)
     ScriptThread* record = newScriptThread();
     lua_State* thread = record->thread;
 
     // The chunk's compile error is a message alone; a run-time error carries a traceback.
     pushAnchored(thread, kCompiledScripts);
-    const int loaded = compiledScripts.load(thread, 1, object->getScript());
+    const int loaded = compiledScripts.load(thread, 1, script, scriptFolder);
     lua_remove(thread, 1);
     if (loaded != 0) {
         failThread(thread, errorText(thread));
@@ -143,8 +166,8 @@ ScriptThread* Core::prepareThread(Object* object, const std::string& functionNam
     ++scriptsRunning;
     int status = lua_pcall(thread, 0, 0, 1);
     if (status == 0) {
-        lua_pushcfunction(thread, findEntryFunction);
-        lua_pushlstring(thread, functionName.data(), functionName.size());
+        pushAnchored(thread, kFindEntryFunction);
+        lua_pushlightuserdata(thread, const_cast<std::string*>(&functionName));
         status = lua_pcall(thread, 1, 1, 1);  // a script may have given the state table a
     }                                         // metatable that raises
     --scriptsRunning;

@@ -86,8 +86,8 @@ enum class FileRead {
 FileRead readRegularFile(const std::string& path, uint64_t maxBytes, std::string& contents);
 
 // What tells one version of a file's contents from another without reading them: its size, its
-// times, and which file on which volume the path names (a file moved over the path is another).
-// A field the platform cannot tell stays 0.
+// times, and which file on which volume it is (a file moved over a path is another). A field the
+// platform cannot tell stays 0.
 struct FileVersion {
     uint64_t size = 0;
     int64_t modified = 0;  // last write, in the platform's own units
@@ -97,9 +97,35 @@ struct FileVersion {
     bool operator==(const FileVersion&) const = default;
 };
 
-// The version of the regular file at `path`; false, with `version` untouched, for a path that
-// names no regular file this process can see.
-bool fileVersion(const std::string& path, FileVersion& version);
+// A regular file open for reading. What it tells is true of the file it opened, whatever the
+// path names a moment later, so checking a file and then reading it leaves no gap between the
+// two for another file to take its place.
+class OpenFile {
+public:
+    OpenFile() = default;
+    ~OpenFile();
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    // Opens the file at `path` without waiting (a FIFO or a device never makes the call block):
+    // `done`; `cannotOpen`, with `problem` in the system's words ("No such file or directory");
+    // `notRegular`, the file closed again; or `failed`.
+    FileRead open(const std::string& path, std::string& problem);
+    const FileVersion& version() const { return facts; }
+    // Whether the file's last change lay at least two seconds before it was opened. Until then
+    // a further change may leave its version as it is, where times are kept in whole seconds.
+    bool settled() const { return settledWhenOpened; }
+    // The file's absolute path, every symbolic link resolved, as the system tells it of the open
+    // file; empty where it cannot.
+    std::string location() const;
+    // Reads the file whole from its start, as readRegularFile does.
+    FileRead read(uint64_t maxBytes, std::string& contents);
+
+private:
+    intptr_t handle = -1;
+    FileVersion facts;
+    bool settledWhenOpened = false;
+};
 
 // --- Memory ---
 
