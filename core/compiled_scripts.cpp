@@ -83,7 +83,7 @@ size_t sourceStart(const std::string& source) {
 struct CompiledScripts::Load {
     enum class Step { refuse, makeKept, compile } step = Step::refuse;
     const std::string* path = nullptr;
-    std::string text;  // the refusal's message, or the source to compile
+    std::string text;     // the refusal's message, or the source to compile
     bool shared = false;  // set by the compile: its maker was kept
 };
 

@@ -44,7 +44,7 @@ public:
 private:
     struct Kept {
         platform::FileVersion version;
-        bool settled = false;  // whether the version seen can be trusted to tell a change
+        bool settled = false;   // whether the version seen can be trusted to tell a change
         uint64_t lookedAt = 0;  // the frame
     };
     struct Load;

@@ -248,8 +248,9 @@ std::unique_ptr<Object> Core::makeObject(int type, const std::string& script, in
 
 Object* Core::createObject(int type, const std::string& script) {
     if (!isScriptAllowed(script)) {
-        Log::info("createObject: the script '" + script + "' lies outside the script folder '" +
-                  getScriptFolder() + "'; no object was made.");
+        Log::info(Log::Text{"createObject: the script '" + script +
+                            "' lies outside the script folder '" + getScriptFolder() +
+                            "'; no object was made."});
         return nullptr;
     }
     std::unique_ptr<Object> object = makeObject(type, script, nextObjectId);

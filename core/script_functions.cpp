@@ -13,8 +13,8 @@
 
 #include <cstring>
 #include <exception>
-#include <new>
 #include <limits>
+#include <new>
 #include <string>
 
 #include "core/core.h"
@@ -89,8 +89,7 @@ const char* stringAt(lua_State* L, int index, const char* function, size_t& leng
 // The object that argument 1 names and the key name that argument 2 gives, for getKey and
 // setKey; raises for either missing. A number's string form is made in Lua's memory, which may
 // run a finalizer (__gc) that deletes the object: the object is looked up again after it.
-Object* objectAndKeyName(lua_State* L, const char* function, const char*& name,
-                         size_t& length) {
+Object* objectAndKeyName(lua_State* L, const char* function, const char*& name, size_t& length) {
     const Core& core = coreOf(L);
     Object* object = objectAt(L, core, 1, function);
     if (lua_type(L, 2) == LUA_TSTRING) {

@@ -24,10 +24,10 @@ namespace {
 // table.
 int makeScriptThread(lua_State* L) {
     auto* slots = static_cast<AnchorSlots*>(lua_touserdata(L, 2));
-    lua_newthread(L);           // anchors, slots, thread
-    lua_createtable(L, 0, 1);   // anchors, slots, thread, environment: room for the entry function
+    lua_newthread(L);          // anchors, slots, thread
+    lua_createtable(L, 0, 1);  // anchors, slots, thread, environment: room for the entry function
     EnvironmentMetatables::share(L, -1, false);
-    lua_setfenv(L, 3);          // anchors, slots, thread
+    lua_setfenv(L, 3);  // anchors, slots, thread
     lua_pushvalue(L, 3);
     lua_pushinteger(L, slots->add(L, 1));  // anchors, slots, thread, reference
     return 2;
@@ -120,11 +120,11 @@ ScriptThread* Core::newScriptThread() {
     lua_pushlightuserdata(luaState, &anchorSlots);
     const int status = lua_pcall(luaState, 2, 2, -4);
     if (status != 0) {
-        const std::string error = status == LUA_ERRMEM ? "Failed to create new lua thread."
-                                                       : errorText(luaState);
+        const std::string error =
+            status == LUA_ERRMEM ? "Failed to create new lua thread." : errorText(luaState);
         lua_pop(luaState, 2);
         luaMemory.keepTogether(false);
-        Log::error(error);
+        Log::error(Log::Text{error});
     }
     lua_State* thread = lua_tothread(luaState, -2);
     const int reference = static_cast<int>(lua_tointeger(luaState, -1));
@@ -278,7 +278,7 @@ void Core::failThread(lua_State* thread, const std::string& message) {
     luaMemory.keepTogether(false);  // the failure may end prepareThread
     releaseThread(thread);
     rethrowHeldException();  // the host's own exception explains the failure better
-    Log::error(message);
+    Log::error(Log::Text{message});
 }
 
 void Core::rethrowHeldException() {

@@ -70,9 +70,9 @@ void Graphics::reportAdapter() {
         Log::warning("Failed to collect primary graphics adapter information.");
         return;
     }
-    Log::info("Device: " + identifier.deviceName);
-    Log::info("Description: " + identifier.description);
-    Log::info("Driver: " + identifier.driver);
+    Log::info(Log::Text{"Device: " + identifier.deviceName});
+    Log::info(Log::Text{"Description: " + identifier.description});
+    Log::info(Log::Text{"Driver: " + identifier.driver});
     Log::info("Product: " + versionPart(identifier.driverVersion, 48));
     Log::info("Version: " + versionPart(identifier.driverVersion, 32));
     Log::info("SubVersion: " + versionPart(identifier.driverVersion, 16));

@@ -76,19 +76,19 @@ Texture* Graphics::loadTexture(const std::string& path) {
     // whole decoded size first (gigabytes, from a file of a few hundred bytes) only to fail.
     ImageInfo header;
     if (d3dxGetImageInfoFromFile(path, header) < 0 || !fitsInTexture(header)) {
-        Log::error("Failed to create texture '" + path + "'");
+        Log::error(Log::Text{"Failed to create texture '" + path + "'"});
     }
     DeviceTexture* texture = nullptr;
     ImageInfo info;
     if (d3dxCreateTextureFromFileEx(device, path, D3DX_DEFAULT, D3DX_DEFAULT, 1, 0, D3DFMT_UNKNOWN,
                                     D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, &info,
                                     texture) < 0) {
-        Log::error("Failed to create texture '" + path + "'");
+        Log::error(Log::Text{"Failed to create texture '" + path + "'"});
     }
     SurfaceDesc level;
     if (getLevelDesc(texture, 0, level) < 0) {
         releaseTexture(texture);
-        Log::error("Failed to get level description for texture '" + path + "'");
+        Log::error(Log::Text{"Failed to get level description for texture '" + path + "'"});
     }
     return new Texture(texture, static_cast<int32_t>(info.width), static_cast<int32_t>(info.height),
                        static_cast<int32_t>(level.width), static_cast<int32_t>(level.height));

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <new>
 #include <sstream>
 
 #include "platform/constants.h"
@@ -107,17 +108,67 @@ void Log::info(const std::string& message) {
     writeEntry(message, kInfoColour, ")");
 }
 
+void Log::info(const Text& message) {
+    info(escape(message.text));
+}
+
 void Log::warning(const std::string& message) {
-    printLine(message);
-    showBox(message, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
-    writeEntry(message, kWarningColour, "<blink>~</blink>");
+    warn(message, message);
+}
+
+void Log::warning(const Text& message) {
+    warn(message.text, escape(message.text));
 }
 
 void Log::error(const std::string& message) {
-    printLine(message);
-    showBox(message, MB_OK | MB_ICONHAND | MB_SYSTEMMODAL);
-    writeEntry(message, kErrorColour, "<blink>!</blink>");
+    fail(message, message);
+}
+
+void Log::error(const Text& message) {
+    fail(message.text, escape(message.text));
+}
+
+void Log::warn(const std::string& shown, const std::string& entry) {
+    printLine(shown);
+    showBox(shown, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+    writeEntry(entry, kWarningColour, "<blink>~</blink>");
+}
+
+void Log::fail(const std::string& shown, const std::string& entry) {
+    try {
+        printLine(shown);
+        showBox(shown, MB_OK | MB_ICONHAND | MB_SYSTEMMODAL);
+        writeEntry(entry, kErrorColour, "<blink>!</blink>");
+    } catch (const std::bad_alloc&) {
+        // Out of memory, where the report could not be put together: the message as it stands.
+        std::fputs(kCaption, stderr);
+        std::fputs(": ", stderr);
+        std::fputs(shown.c_str(), stderr);
+        std::fputs("\n", stderr);
+    }
     throw 0;
+}
+
+std::string Log::escape(const std::string& text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            default:
+                escaped += c;
+                break;
+        }
+    }
+    return escaped;
 }
 
 int Log::askYesNo(const std::string& question) {
@@ -150,8 +201,8 @@ void Log::writeEntry(const std::string& message, const std::string& colour,
                      const std::string& icon) {
     std::ostringstream entry;
     entry << "<font face='webdings' size='6' color=#" << colour << "> " << icon << "</font>"
-          << "[<strong><font color=#" << colour << ">" << timeStamp() << "</font></strong>]: "
-          << message << "<br>";
+          << "[<strong><font color=#" << colour << ">" << timeStamp()
+          << "</font></strong>]: " << message << "<br>";
     append(entry.str());
 }
 

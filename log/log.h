@@ -13,16 +13,28 @@
 
 class Log {
 public:
+    // What the engine reports, which may carry words of files, scripts and Lua itself (paths,
+    // names, script errors and their tracebacks): its log entry shows it as text, markup
+    // characters and all, where a host's own message, given as a string, takes effect as markup.
+    // Boxes and standard error show both as they are.
+    struct Text {
+        std::string text;
+    };
+
     // Creates (or empties) "Log.html" in `subDirectory` of the shared data folder and writes its
     // header; false when the file cannot be opened or the header not written (a full disk).
     // The path is kept even then, so later entries try again.
     static bool open(const std::string& subDirectory);
 
     static void info(const std::string& message);
+    static void info(const Text& message);
     // Prints the warning, shows its box and waits for it, then writes the entry.
     static void warning(const std::string& message);
-    // Prints the error, shows its box and waits for it, writes the entry, then throws the int 0.
+    static void warning(const Text& message);
+    // Prints the error, shows its box and waits for it, writes the entry, then throws the int 0,
+    // memory running out on the way included.
     [[noreturn]] static void error(const std::string& message);
+    [[noreturn]] static void error(const Text& message);
     // Returns the box's answer: IDYES, IDNO, or 0 when no box could be shown.
     static int askYesNo(const std::string& question);
     // Returns the box's answer: IDCANCEL, IDTRYAGAIN, IDCONTINUE, or 0 when no box could be shown.
@@ -45,7 +57,16 @@ public:
     // The log file's full path; empty until open() is called.
     static const std::string& path() { return logPath; }
 
+    // `text` with the characters that HTML reads as markup in an entry (&, <, >) written as
+    // entities.
+    static std::string escape(const std::string& text);
+
 private:
+    // The warning's or the error's report: `shown` on standard error and in the box, `entry` in
+    // the log.
+    static void warn(const std::string& shown, const std::string& entry);
+    [[noreturn]] static void fail(const std::string& shown, const std::string& entry);
+
     struct Answer {
         int id;
         const char* suffix;

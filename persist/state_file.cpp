@@ -127,7 +127,7 @@ bool StateFile::save(Core& core, const std::string& path) {
         if (!unsupported.empty()) {
             writer.close();
             std::remove(temporary.c_str());
-            Log::error(unsupportedMessage(unsupported));
+            Log::error(Log::Text{unsupportedMessage(unsupported)});
         }
     }
     writer.write(static_cast<unsigned char>(0));
@@ -156,12 +156,12 @@ bool StateFile::save(Core& core, const std::string& path) {
 }
 
 bool StateFile::refuseSave(const std::string& path, const std::string& reason) {
-    Log::info("The state was not saved to '" + path + "': " + reason + ".");
+    Log::info(Log::Text{"The state was not saved to '" + path + "': " + reason + "."});
     return false;
 }
 
 bool StateFile::refuse(const std::string& path, const std::string& reason) {
-    Log::info("The state file '" + path + "' was not loaded: " + reason + ".");
+    Log::info(Log::Text{"The state file '" + path + "' was not loaded: " + reason + "."});
     return false;
 }
 
@@ -263,7 +263,7 @@ bool StateFile::loadWhole(Core& core, const std::string& path) {
     std::string unsupported;
     problem = scanStateFile(reader, options, contents, unsupported);
     if (!unsupported.empty()) {
-        Log::error(unsupportedMessage(unsupported));
+        Log::error(Log::Text{unsupportedMessage(unsupported)});
     }
     if (!problem.empty() || !scriptsAllowed(core, contents, problem) ||
         !readOwnLayouts(core, reader, contents, problem)) {
@@ -300,8 +300,9 @@ bool StateFile::loadWhole(Core& core, const std::string& path) {
     if (reader.remaining() != 0) {
         // The state ends with the next object id; what follows is not read, so a file that
         // something was appended to still loads.
-        Log::info("The state file '" + path + "' ends with " + std::to_string(reader.remaining()) +
-                  " bytes after its state, which were ignored.");
+        Log::info(Log::Text{"The state file '" + path + "' ends with " +
+                            std::to_string(reader.remaining()) +
+                            " bytes after its state, which were ignored."});
     }
     return true;
 }
@@ -320,9 +321,10 @@ void StateFile::raiseNextObjectId(Core& core, const std::string& path) {
     }
     core.nextObjectId = static_cast<int>(static_cast<uint32_t>(next));
     if (core.nextObjectId != given) {
-        Log::info("The state file '" + path + "' gives " + std::to_string(given) +
-                  " as the next object id, " +
-                  (given == 0 ? "which names no object" : "at or below a loaded object's id") +
-                  "; new objects are numbered from " + std::to_string(core.nextObjectId) + ".");
+        Log::info(Log::Text{
+            "The state file '" + path + "' gives " + std::to_string(given) +
+            " as the next object id, " +
+            (given == 0 ? "which names no object" : "at or below a loaded object's id") +
+            "; new objects are numbered from " + std::to_string(core.nextObjectId) + "."});
     }
 }

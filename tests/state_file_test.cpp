@@ -14,6 +14,7 @@
 using namespace state_bytes;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using testing_support::readFile;
 
 namespace {
@@ -290,6 +291,28 @@ TEST_F(StateFileTest, AConfinedScriptPathOutsideTheFolderIsRefusedByEveryWayIn) 
         }
         lua("kept = 1");
     }
+}
+
+// A save may be sent by anyone, and a script error quotes Lua's own words ("in function
+// <a.lua:1>"): in the log they are text, never markup, while the box shows them as they are.
+TEST_F(StateFileTest, TextFromFilesScriptsAndLuaIsEscapedInTheLog) {
+    core.confineScripts(dir.file("scripts"));
+    load(u8(0) + i32(1) + i32(0) + str("<!--.lua") + i32(1) + f32(0) + i32(0) + i32(2));
+    EXPECT_THAT(logged(), HasSubstr("script '&lt;!--.lua' lies outside"));
+    core.confineScripts("");
+
+    lua("state['<plaintext>'] = {}");
+    EXPECT_EQ(fatalError([&] { core.saveState(dir.file("state.bin")); }),
+              "Global variable '<plaintext>' type not supported.");
+    EXPECT_THAT(logged(), HasSubstr("Global variable '&lt;plaintext&gt;' type not supported."));
+    lua("state['<plaintext>'] = nil");
+
+    Object* object = scripted("function main() error('<script>x()</script>') end");
+    EXPECT_THAT(fatalError([&] { object->startThread("main"); }),
+                HasSubstr(": <script>x()</script>\nstack traceback:"));
+    EXPECT_THAT(logged(), HasSubstr(": &lt;script&gt;x()&lt;/script&gt;\nstack traceback:"));
+    EXPECT_THAT(logged(), HasSubstr("in function &lt;" + object->getScript() + ":1&gt;"));
+    EXPECT_THAT(logged(), Not(HasSubstr("<script>")));
 }
 
 TEST_F(StateFileTest, NewObjectsAfterALoadNeverTakeALoadedIdOrZero) {
