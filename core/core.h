@@ -110,8 +110,10 @@ public:
     // Confines script paths to `folder`, an opt-in for hosts whose scripts live in one place: a
     // path that does not lie inside it (made absolute against the working folder, with "..",
     // "." and symbolic links resolved) is refused by createObject, by newObject (a Lua error)
-    // and in a state file (which then does not load, the state untouched). Objects made before
-    // keep their scripts. Empty, the default, allows every path.
+    // and in a state file (which then does not load, the state untouched); and a thread starts
+    // only from a file that, once open, lies inside it (a script error otherwise), so a link
+    // re-pointed meanwhile leads nowhere. Objects made before keep their paths. Empty, the
+    // default, allows every path.
     void confineScripts(const std::string& folder) {
         scriptFolder.set(folder);
         compiledScripts.forget();
@@ -141,7 +143,8 @@ public:
     bool run();
     // One frame of `elapsed` seconds: adds it to the game time, updates every object in list
     // order (objects created meanwhile included), then calls the frame callback. run calls it
-    // with the measured duration; a host with a loop of its own may call it instead.
+    // with the measured duration; a host with a loop of its own may call it instead. Memory
+    // running out during the frame ends in Log::error ("Out of memory."), as a script's does.
     void runFrame(float elapsed);
     // While false, run handles messages but runs no frames.
     void setRunning(bool running) { this->running = running; }

@@ -4,6 +4,7 @@
 // since run began), held within 0.8 to 1.2 times the previous duration once there is one, then
 // capped at 1/45 s, so a stall (a dragged window, a breakpoint) never turns into one huge step.
 #include <cstdint>
+#include <new>
 
 #include "core/core.h"
 #include "log/log.h"
@@ -68,11 +69,17 @@ bool Core::run() {
 void Core::runFrame(float elapsed) {
     compiledScripts.newFrame();
     time += elapsed;
-    updateObjects(elapsed);
-    if (frameCallback) {
-        frameCallback(elapsed);
+    try {
+        updateObjects(elapsed);
+        if (frameCallback) {
+            frameCallback(elapsed);
+        }
+        performRequests();
+    } catch (const std::bad_alloc&) {
+        // Memory ran out where no script was there to be told: the player learns of it as of
+        // any other fatal error. (The text fits a string without allocating.)
+        Log::error(Log::Text{"Out of memory."});
     }
-    performRequests();
 }
 
 void Core::updateObjects(float elapsed) {

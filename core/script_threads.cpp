@@ -226,6 +226,9 @@ int Core::resume(lua_State* thread, int argCount, ScriptThread* record) {
     if (record != nullptr && record->waitObject != nullptr) {
         stopWaiting(*record);  // resumed before its event came
     }
+    if (record == pendingAdoption) {
+        pendingAdoption = nullptr;  // running, it is no longer to be let go as an idle adoption
+    }
     ScriptThread* const outer = runningScriptThread;  // a host function may resume another
     runningScriptThread = record;
     ++scriptsRunning;

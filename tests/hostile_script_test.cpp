@@ -136,12 +136,14 @@ TEST_F(HostileScriptTest, AWaiterResumedEarlyByAScriptWaitsAgainAtItsNextWait) {
     EXPECT_EQ(core.threadCount(), 0u);
 }
 
-TEST_F(HostileScriptTest, MemoryRunningOutInTheHostIsTheScriptsFatalError) {
+TEST_F(HostileScriptTest, MemoryRunningOutIsAFatalErrorLikeAnyOther) {
     makeHostObject = [](int) -> Object* { throw std::bad_alloc(); };
     Object* object = scripted("function main(id) newObject(5, '') end");
     EXPECT_THAT(fatalError([&] { object->startThread("main"); }),
                 HasSubstr(":1: newObject: not enough memory"));
     EXPECT_EQ(core.threadCount(), 0u);
+    onFrame = [](float) { throw std::bad_alloc(); };  // where no script is there to be told
+    EXPECT_EQ(fatalError([&] { frames(1); }), "Out of memory.");
 }
 
 TEST_F(HostileScriptTest, FatalErrorsOfAnyValueSayWhere) {
