@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
-#include <sstream>
+#include <utility>
 
 #include "platform/constants.h"
 #include "platform/os.h"
@@ -14,6 +14,7 @@
 using namespace platform;
 
 std::string Log::logPath;
+std::string Log::stackOverflowMessage;
 
 namespace {
 
@@ -27,6 +28,16 @@ const char* const kInfoColour = "FFFFFF";
 const char* const kWarningColour = "FFFF00";
 const char* const kErrorColour = "FF0000";
 const char* const kQuestionColour = "CCCCFF";
+const char* const kErrorIcon = "<blink>!</blink>";
+
+// An entry in the parts before and after its time stamp.
+std::pair<std::string, std::string> entryParts(const std::string& message,
+                                               const std::string& colour,
+                                               const std::string& icon) {
+    return {"<font face='webdings' size='6' color=#" + colour + "> " + icon + "</font>" +
+                "[<strong><font color=#" + colour + ">",
+            "</font></strong>]: " + message + "<br>"};
+}
 
 // The 24-character asctime form with its newline, day of the month zero-padded:
 // "Sun Dec 06 17:45:41 2026\n". The C locale's names are used whatever the user's locale.
@@ -94,6 +105,7 @@ bool Log::open(const std::string& subDirectory) {
         return false;
     }
     logPath = folder + pathSeparator() + "Log.html";
+    rearmStackOverflowReport();
     std::ofstream file(logPath, std::ios::out | std::ios::trunc);
     if (!file.is_open()) {
         return false;
@@ -101,6 +113,25 @@ bool Log::open(const std::string& subDirectory) {
     file << kHeader << kRule;
     file.close();  // the header reaches the file here, or fails to
     return !file.fail();
+}
+
+void Log::close() {
+    logPath.clear();
+    rearmStackOverflowReport();
+}
+
+bool Log::armStackOverflowReport(const std::string& message) {
+    stackOverflowMessage = message;
+    return rearmStackOverflowReport();
+}
+
+bool Log::rearmStackOverflowReport() {
+    if (stackOverflowMessage.empty()) {
+        return false;
+    }
+    const auto [head, tail] = entryParts(stackOverflowMessage, kErrorColour, kErrorIcon);
+    return platform::armStackOverflowReport(
+        std::string(kCaption) + ": " + stackOverflowMessage + "\n", logPath, head, tail);
 }
 
 void Log::info(const std::string& message) {
@@ -116,7 +147,7 @@ void Log::warning(const std::string& message) {
 void Log::error(const std::string& message) {
     printLine(message);
     showBox(message, MB_OK | MB_ICONHAND | MB_SYSTEMMODAL);
-    writeEntry(message, kErrorColour, "<blink>!</blink>");
+    writeEntry(message, kErrorColour, kErrorIcon);
     throw 0;
 }
 
@@ -148,11 +179,8 @@ int Log::ask(const std::string& question, unsigned buttons, std::span<const Answ
 
 void Log::writeEntry(const std::string& message, const std::string& colour,
                      const std::string& icon) {
-    std::ostringstream entry;
-    entry << "<font face='webdings' size='6' color=#" << colour << "> " << icon << "</font>"
-          << "[<strong><font color=#" << colour << ">" << timeStamp() << "</font></strong>]: "
-          << message << "<br>";
-    append(entry.str());
+    const auto [head, tail] = entryParts(message, colour, icon);
+    append(head + timeStamp() + tail);
 }
 
 void Log::append(const std::string& text) {
