@@ -32,8 +32,7 @@ const char* const kErrorIcon = "<blink>!</blink>";
 
 // An entry in the parts before and after its time stamp.
 std::pair<std::string, std::string> entryParts(const std::string& message,
-                                               const std::string& colour,
-                                               const std::string& icon) {
+                                               const std::string& colour, const std::string& icon) {
     return {"<font face='webdings' size='6' color=#" + colour + "> " + icon + "</font>" +
                 "[<strong><font color=#" + colour + ">",
             "</font></strong>]: " + message + "<br>"};

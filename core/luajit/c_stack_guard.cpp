@@ -35,8 +35,9 @@ const char kCheckedWrap[] =
 // LuaJIT's tostring tail-calls __tostring, so one that returns tostring(self) loops for ever
 // in constant space instead of overflowing; called from a frame of its own, it fills the Lua
 // stack, which LuaJIT stops with the error "stack overflow".
-const char kOwnFrame[] = "local _, tostring = ... return function(...)"
-                         " local text = tostring(...) return text end";
+const char kOwnFrame[] =
+    "local _, tostring = ... return function(...)"
+    " local text = tostring(...) return text end";
 
 // Raises while less than this is left: room for the error's unwinding and for the message
 // handler's traceback, which run on top of the deepest frame.

@@ -174,10 +174,10 @@ void onFault(int signal, siginfo_t* info, void*) {
     if (report != nullptr && stack.known && address + kBelowStack >= stack.low &&
         address < stack.low + kIntoStack) {
         writeAll(STDERR_FILENO, report->text);
-        const int log = report->logPath.empty()
-                            ? -1
-                            : ::open(report->logPath.c_str(),
-                                     O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+        const int log =
+            report->logPath.empty()
+                ? -1
+                : ::open(report->logPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
         if (log >= 0) {
             char stamp[25];
             formatStamp(static_cast<long long>(std::time(nullptr)) + report->utcOffset, stamp);
@@ -189,11 +189,13 @@ void onFault(int signal, siginfo_t* info, void*) {
         _exit(EXIT_FAILURE);
     }
     // Not ours: the fault comes again on return, to what handled it before.
+    const int error = errno;
     struct sigaction before = previousAction;
     if ((before.sa_flags & SA_SIGINFO) == 0 && before.sa_handler == SIG_IGN) {
         before.sa_handler = SIG_DFL;  // an ignored fault would come back for ever
     }
     sigaction(signal, &before, nullptr);
+    errno = error;
 }
 
 bool installHandler() {

@@ -23,10 +23,10 @@ class StackOverflowReportTest : public CoreTest {
 protected:
     void SetUp() override {
         CoreTest::SetUp();
-        fake::setDataRoot(dir.path().string());
-        ASSERT_TRUE(Log::open("Game"));  // after the state was built: the report follows it
         core.registerFunction("callBack", callBack);
         core.resetScripting();
+        fake::setDataRoot(dir.path().string());
+        ASSERT_TRUE(Log::open("Game"));  // after the state was built: the report follows it
     }
     void TearDown() override { Log::close(); }
 
@@ -36,9 +36,9 @@ protected:
         try {
             object->startThread("main");
         } catch (int) {
-            std::exit(1);
+            std::_Exit(1);
         }
-        std::exit(0);
+        std::_Exit(0);
     }
 
     // callBack(f, ...) calls f(...) from a large frame, as a host function may.
@@ -82,7 +82,8 @@ TEST_F(StackOverflowReportTest, AnOverflowNoErrorCanStopEndsWithTheReport) {
 
 TEST_F(StackOverflowReportTest, OtherRecursionsEndInAnErrorOrTheReport) {
     for (const char* body :
-         {"tostring(setmetatable({}, {__tostring = function(s) return string.format('%s', s) end}))",
+         {"tostring(setmetatable({}, {__tostring = function(s) return string.format('%s', s) "
+          "end}))",
           "local e = setmetatable({}, {__index = function(e) wait(e) end}) wait(e)"}) {
         SCOPED_TRACE(body);
         EXPECT_EXIT(run(body), testing::ExitedWithCode(1), HasSubstr("stack overflow"));
@@ -90,8 +91,9 @@ TEST_F(StackOverflowReportTest, OtherRecursionsEndInAnErrorOrTheReport) {
 }
 
 TEST_F(StackOverflowReportTest, OtherFaultsAreNotReported) {
-    EXPECT_EXIT(run("require('ffi').cast('int*', 0)[0] = 1"), [](int) { return true; },
-                Not(HasSubstr("C stack overflow")));
+    EXPECT_EXIT(
+        run("require('ffi').cast('int*', 0)[0] = 1"), [](int) { return true; },
+        Not(HasSubstr("C stack overflow")));
 }
 
 }  // namespace
