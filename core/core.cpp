@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "core/c_stack_guard.h"
 #include "core/environment_metatables.h"
 #include "core/lock.h"
 #include "core/script_functions.h"
@@ -185,6 +186,7 @@ void Core::performRequests() {
 int Core::buildLuaState(lua_State* L) {
     auto* core = static_cast<Core*>(lua_touserdata(L, 1));
     luaL_openlibs(L);
+    guardCStack(L);
 
     lua_State* anchors = lua_newthread(L);  // thread
     lua_pushlightuserdata(L, const_cast<char*>(&kNewAnchorsKey));

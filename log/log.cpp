@@ -7,7 +7,7 @@
 #include <ctime>
 #include <fstream>
 #include <new>
-#include <sstream>
+#include <utility>
 
 #include "platform/constants.h"
 #include "platform/os.h"
@@ -15,6 +15,7 @@
 using namespace platform;
 
 std::string Log::logPath;
+std::string Log::stackOverflowMessage;
 
 namespace {
 
@@ -28,6 +29,15 @@ const char* const kInfoColour = "FFFFFF";
 const char* const kWarningColour = "FFFF00";
 const char* const kErrorColour = "FF0000";
 const char* const kQuestionColour = "CCCCFF";
+const char* const kErrorIcon = "<blink>!</blink>";
+
+// An entry in the parts before and after its time stamp.
+std::pair<std::string, std::string> entryParts(const std::string& message,
+                                               const std::string& colour, const std::string& icon) {
+    return {"<font face='webdings' size='6' color=#" + colour + "> " + icon + "</font>" +
+                "[<strong><font color=#" + colour + ">",
+            "</font></strong>]: " + message + "<br>"};
+}
 
 // The 24-character asctime form with its newline, day of the month zero-padded:
 // "Sun Dec 06 17:45:41 2026\n". The C locale's names are used whatever the user's locale.
@@ -95,6 +105,7 @@ bool Log::open(const std::string& subDirectory) {
         return false;
     }
     logPath = folder + pathSeparator() + "Log.html";
+    rearmStackOverflowReport();
     std::ofstream file(logPath, std::ios::out | std::ios::trunc);
     if (!file.is_open()) {
         return false;
@@ -102,6 +113,25 @@ bool Log::open(const std::string& subDirectory) {
     file << kHeader << kRule;
     file.close();  // the header reaches the file here, or fails to
     return !file.fail();
+}
+
+void Log::close() {
+    logPath.clear();
+    rearmStackOverflowReport();
+}
+
+bool Log::armStackOverflowReport(const std::string& message) {
+    stackOverflowMessage = message;
+    return rearmStackOverflowReport();
+}
+
+bool Log::rearmStackOverflowReport() {
+    if (stackOverflowMessage.empty()) {
+        return false;
+    }
+    const auto [head, tail] = entryParts(stackOverflowMessage, kErrorColour, kErrorIcon);
+    return platform::armStackOverflowReport(
+        std::string(kCaption) + ": " + stackOverflowMessage + "\n", logPath, head, tail);
 }
 
 void Log::info(const std::string& message) {
@@ -138,7 +168,7 @@ void Log::fail(const std::string& shown, const std::string& entry) {
     try {
         printLine(shown);
         showBox(shown, MB_OK | MB_ICONHAND | MB_SYSTEMMODAL);
-        writeEntry(entry, kErrorColour, "<blink>!</blink>");
+        writeEntry(entry, kErrorColour, kErrorIcon);
     } catch (const std::bad_alloc&) {
         // Out of memory, where the report could not be put together: the message as it stands.
         std::fputs(kCaption, stderr);
@@ -199,11 +229,8 @@ int Log::ask(const std::string& question, unsigned buttons, std::span<const Answ
 
 void Log::writeEntry(const std::string& message, const std::string& colour,
                      const std::string& icon) {
-    std::ostringstream entry;
-    entry << "<font face='webdings' size='6' color=#" << colour << "> " << icon << "</font>"
-          << "[<strong><font color=#" << colour << ">" << timeStamp()
-          << "</font></strong>]: " << message << "<br>";
-    append(entry.str());
+    const auto [head, tail] = entryParts(message, colour, icon);
+    append(head + timeStamp() + tail);
 }
 
 void Log::append(const std::string& text) {

@@ -52,7 +52,13 @@ public:
     static void append(const std::string& text);
 
     // Forgets the log file: later entries are dropped until the next open(). The file stays.
-    static void close() { logPath.clear(); }
+    static void close();
+
+    // Arms the last report of a thread that runs out of stack where no error can be raised any
+    // more: `message` (one line) goes to standard error and into the log as an error entry, and
+    // the process exits with status 1 (platform::armStackOverflowReport). open() and close()
+    // keep its log file current. False where the platform cannot make the report.
+    static bool armStackOverflowReport(const std::string& message);
 
     // The log file's full path; empty until open() is called.
     static const std::string& path() { return logPath; }
@@ -72,6 +78,8 @@ private:
         const char* suffix;
     };
     static int ask(const std::string& question, unsigned buttons, std::span<const Answer> answers);
+    static bool rearmStackOverflowReport();
 
     static std::string logPath;
+    static std::string stackOverflowMessage;  // empty while no report is armed
 };

@@ -138,4 +138,25 @@ void adviseLargePages(void* address, size_t bytes);
 // The machine's physical memory in bytes; 0 when it cannot be told.
 uint64_t physicalMemory();
 
+// --- Stack ---
+
+// The calling thread's stack as seen from the caller's frame: the bytes left below it before
+// the stack ends (stacks grow down), and the stack's whole size. Both SIZE_MAX where the
+// platform cannot tell. Cheap after the first call on a thread.
+struct StackRoom {
+    size_t left = SIZE_MAX;
+    size_t size = SIZE_MAX;
+};
+StackRoom stackRoom();
+
+// Arms the last report of a thread that runs out of stack where nothing can be raised any more:
+// `text` goes to standard error, `entryHead`, the local time ("Sun Dec 06 17:45:41 2026\n") and
+// `entryTail` are appended to the file `logPath` (nothing when it is empty), and the process
+// exits with status 1. The report runs on a stack of its own, set up for the calling thread
+// (one the thread already has is kept), and only writes: it takes no lock and allocates
+// nothing. Any other fault goes on to what handled it before. Arming again replaces the texts.
+// False where the platform cannot make the report: an overflow then ends the process as before.
+bool armStackOverflowReport(const std::string& text, const std::string& logPath,
+                            const std::string& entryHead, const std::string& entryTail);
+
 }  // namespace platform
