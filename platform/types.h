@@ -10,6 +10,9 @@ namespace platform {
 struct Window;                  // defined by each driver
 using WindowHandle = Window*;   // null means "no window"
 
+struct OpenFile;                // a file open for writing, defined by each driver
+using FileHandle = OpenFile*;   // null means "no file"
+
 // One queued window message, as the pump hands it out.
 struct Message {
     WindowHandle window = nullptr;  // the addressee; null for thread messages such as WM_QUIT
