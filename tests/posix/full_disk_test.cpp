@@ -11,7 +11,9 @@
 #include "../core_fixture.h"
 
 namespace fs = std::filesystem;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 using testing_support::readFile;
 
 namespace {
@@ -62,6 +64,32 @@ TEST_F(FullDiskTest, ASaveThatDoesNotFitKeepsThePreviousFileAndLeavesNothing) {
     EXPECT_EQ(readFile(target), "the previous save");
     EXPECT_FALSE(fs::exists(target + ".saving"));
     EXPECT_THAT(readFile(Log::path()), HasSubstr("failed (is the disk full?)"));
+}
+
+// A text cut short would leave half a tag, and the next entry, once there is room again, would
+// run on inside it: the log's header or an entry that does not fit leaves nothing of itself.
+TEST_F(FullDiskTest, ALogTextThatDoesNotFitLeavesNothingForTheNextEntryToRunOnFrom) {
+    for (bool header : {true, false}) {
+        SCOPED_TRACE(header ? "the header" : "an entry");
+        ASSERT_TRUE(Log::open("Game"));
+        const std::string before = header ? "" : readFile(Log::path());
+        bool opened = true;
+        {
+            FileSizeLimit limit(before.size() + 40);
+            if (header) {
+                opened = Log::open("Game");
+            } else {
+                Log::info("lost to the full disk");
+            }
+        }
+        EXPECT_EQ(opened, !header) << "an open that cannot write the header says so";
+        EXPECT_EQ(readFile(Log::path()), before);
+        Log::info("room again");
+        const std::string added = readFile(Log::path()).substr(before.size());
+        EXPECT_THAT(added, StartsWith("<font face='webdings'"));
+        EXPECT_THAT(added, EndsWith("]: room again<br>"));
+        EXPECT_EQ(added.find("<font face='webdings'", 1), std::string::npos) << added;
+    }
 }
 
 }  // namespace
