@@ -120,8 +120,8 @@ bool writeFile(FileHandle file, const void* bytes, size_t count);
 // Hands what the system holds of the open file to the disk; false when that fails.
 bool flushToDisk(FileHandle file);
 
-// Closes the file and ends the handle (null is left alone); false when the system reports a
-// failure of a write it had held back.
+// Closes the file and ends the handle; false when the system reports a failure of a write it
+// had held back.
 bool closeFile(FileHandle file);
 
 // Adds `text` to the end of the file at `path` (a link is followed), creating it where missing.
