@@ -128,7 +128,7 @@ void CompiledScripts::install(lua_State* L, int table) {
 }
 
 void CompiledScripts::prepare(Load& work, const std::string& path, const ScriptFolder& folder) {
-    platform::OpenFile file;
+    platform::ReadableFile file;
     std::string problem;
     switch (file.open(path, problem)) {
         case platform::FileRead::done:

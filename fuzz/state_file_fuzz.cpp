@@ -1,9 +1,10 @@
 // Feeds arbitrary bytes to both readers of state files: the scan that state_dump prints and
 // Core::loadState. Neither may crash, leak, read outside its buffer or allocate without bound.
+#include <sys/mman.h>
 #include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "core/core.h"
@@ -39,9 +40,27 @@ Core& core() {
     return *instance;
 }
 
-std::string scratchFile() {
-    return "/tmp/tumblix-fuzz-" + std::to_string(getpid()) + ".state";
-}
+// The file loadState reads each input from: a file in memory with no name in any folder, which
+// the system frees however the process ends (a crash, a timeout, libFuzzer's own exits by
+// _Exit), so nothing is ever left behind. Its path reaches it through the process's descriptors.
+class ScratchFile {
+public:
+    ScratchFile() : descriptor(memfd_create("tumblix-fuzz-state", MFD_CLOEXEC)) {}
+    ~ScratchFile() { close(descriptor); }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    // Makes `bytes` the whole file; false when it cannot be written.
+    bool hold(const std::string& bytes) const {
+        return descriptor >= 0 && ftruncate(descriptor, 0) == 0 &&
+               pwrite(descriptor, bytes.data(), bytes.size(), 0) ==
+                   static_cast<ssize_t>(bytes.size());
+    }
+    std::string path() const { return "/proc/self/fd/" + std::to_string(descriptor); }
+
+private:
+    int descriptor;
+};
 
 }  // namespace
 
@@ -57,12 +76,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string unsupported;
     scanStateFile(reader, options, contents, unsupported);
 
-    static const std::string path = scratchFile();
-    if (FILE* file = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
+    static const ScratchFile file;
+    if (file.hold(bytes)) {
         try {
-            core().loadState(path);
+            core().loadState(file.path());
         } catch (int) {
             // An unsupported variable type ends in the engine's fatal error, as it should.
         }

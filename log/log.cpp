@@ -110,9 +110,8 @@ bool Log::open(const std::string& subDirectory) {
     if (!file.is_open()) {
         return false;
     }
-    file << kHeader << kRule;
-    file.close();  // the header reaches the file here, or fails to
-    return !file.fail();
+    file.close();
+    return appendToFile(logPath, std::string(kHeader) + kRule);
 }
 
 void Log::close() {
@@ -237,10 +236,7 @@ void Log::append(const std::string& text) {
     if (logPath.empty()) {
         return;
     }
-    std::ofstream file(logPath, std::ios::out | std::ios::app);
-    if (!file.is_open()) {
-        return;
-    }
-    file.clear();
-    file << text;
+    // All or nothing: a text cut short by a full disk would leave half a tag, and the entries
+    // after it, once there is room again, would run on inside it.
+    appendToFile(logPath, text);
 }

@@ -22,8 +22,8 @@ public:
     };
 
     // Creates (or empties) "Log.html" in `subDirectory` of the shared data folder and writes its
-    // header; false when the file cannot be opened or the header not written (a full disk).
-    // The path is kept even then, so later entries try again.
+    // header; false when the file cannot be opened or the header not written (a full disk: the
+    // file is then left empty). The path is kept even then, so later entries try again.
     static bool open(const std::string& subDirectory);
 
     static void info(const std::string& message);
@@ -48,7 +48,8 @@ public:
     static void writeEntry(const std::string& message, const std::string& colour,
                            const std::string& icon);
     // Adds `text` to the end of the log file, opening and closing it each time; dropped while
-    // no log is open or when the file cannot be opened.
+    // no log is open, when the file cannot be opened, or when it does not fit (a full disk),
+    // the file then cut back to where it ended.
     static void append(const std::string& text);
 
     // Forgets the log file: later entries are dropped until the next open(). The file stays.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "objects/object.h"
+#include "platform/os.h"
 
 static_assert(sizeof(int) == 4 && sizeof(float) == 4 && sizeof(double) == 8,
               "the file format stores int and float in 4 bytes, double in 8");
@@ -25,21 +26,29 @@ void littleEndian(Unsigned value, unsigned char* bytes) {
 BinaryWriter::BinaryWriter(Core* core) : buffer(kBlockSize), core(core) {}
 
 BinaryWriter::~BinaryWriter() {
-    if (file.is_open()) {
-        flushBuffer();
-    }
+    close();
 }
 
 bool BinaryWriter::open(const std::string& path) {
+    return start(platform::openForWriting(path));
+}
+
+bool BinaryWriter::create(const std::string& path) {
+    return start(platform::createNewFile(path));
+}
+
+bool BinaryWriter::start(platform::FileHandle opened) {
+    close();
+    file = opened;
+    failed = false;
     used = 0;
-    file.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
-    return file.is_open();
+    return file != nullptr;
 }
 
 void BinaryWriter::putLarge(const unsigned char* bytes, size_t count) {
     flushBuffer();
     if (count > buffer.size()) {
-        file.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(count));
+        writeToFile(bytes, count);
         return;
     }
     std::memcpy(buffer.data(), bytes, count);
@@ -47,8 +56,15 @@ void BinaryWriter::putLarge(const unsigned char* bytes, size_t count) {
 }
 
 void BinaryWriter::flushBuffer() {
-    file.write(reinterpret_cast<const char*>(buffer.data()), static_cast<std::streamsize>(used));
+    writeToFile(buffer.data(), used);
     used = 0;
+}
+
+// Once a write has failed the file is incomplete whatever follows, so nothing more is tried.
+void BinaryWriter::writeToFile(const unsigned char* bytes, size_t count) {
+    if (good() && count > 0 && !platform::writeFile(file, bytes, count)) {
+        failed = true;
+    }
 }
 
 void BinaryWriter::write(char value) {
@@ -96,13 +112,21 @@ void BinaryWriter::writeObject(const Object* object) {
     write(object->getId());
 }
 
+bool BinaryWriter::flushToDisk() {
+    flushBuffer();
+    if (good() && !platform::flushToDisk(file)) {
+        failed = true;
+    }
+    return good();
+}
+
 bool BinaryWriter::close() {
-    if (!file.is_open()) {
+    if (file == nullptr) {
         return false;
     }
     flushBuffer();
-    file.flush();
-    bool written = file.good();
-    file.close();
-    return written && !file.fail();
+    bool written = !failed;
+    bool closed = platform::closeFile(file);
+    file = nullptr;
+    return closed && written;
 }

@@ -4,9 +4,10 @@
 #pragma once
 
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "../platform/types.h"
 
 class Core;
 class Object;
@@ -22,6 +23,10 @@ public:
 
     // Opens `path` for binary output, creating it or emptying it. True when the file is open.
     bool open(const std::string& path);
+    // Creates `path` as a new file for binary output. False when anything at all stands at that
+    // name already (a file, a link, a FIFO), which is left as it is: a writer made this way can
+    // only ever write its own new file.
+    bool create(const std::string& path);
 
     void write(char value);
     void write(unsigned char value);
@@ -39,7 +44,10 @@ public:
 
     // True while the file is open and no write has failed so far. Values are gathered and
     // handed to the file in large blocks, so a failure may show only at close().
-    bool good() const { return file.good() && file.is_open(); }
+    bool good() const { return file != nullptr && !failed; }
+    // Hands everything written so far to the file and the file to the disk, where it survives a
+    // crash or a power cut; true when all of it got there.
+    bool flushToDisk();
     // Flushes and closes the file; true when everything written reached the file. The destructor
     // closes too, but cannot report a failure.
     bool close();
@@ -57,8 +65,12 @@ private:
     }
     void putLarge(const unsigned char* bytes, size_t count);
     void flushBuffer();
+    void writeToFile(const unsigned char* bytes, size_t count);
+    // Starts on `opened` (null when the file did not open), closing any file open before.
+    bool start(platform::FileHandle opened);
 
-    std::ofstream file;
+    platform::FileHandle file = nullptr;
+    bool failed = false;  // a write to the file failed
     std::vector<unsigned char> buffer;  // written values not yet handed to the file
     size_t used = 0;
     [[maybe_unused]] Core* core;  // kept for symmetry with the reader

@@ -43,3 +43,18 @@ bool findSaveTarget(const std::string& path, std::string& target, std::string& p
     problem = "its symbolic links go round in a loop";
     return false;
 }
+
+bool clearSaveTemporary(const std::string& temporary, std::string& problem) {
+    std::error_code error;
+    switch (fs::symlink_status(temporary, error).type()) {
+        case fs::file_type::not_found:
+            return true;
+        case fs::file_type::regular:
+            // Whatever takes its place meanwhile, the exclusive creation of the new file fails.
+            fs::remove(temporary, error);
+            return true;
+        default:
+            problem = "'" + temporary + "' is in the way: it is not a regular file";
+            return false;
+    }
+}

@@ -118,8 +118,11 @@ bool StateFile::save(Core& core, const std::string& path) {
     // Written beside the target and moved over it only when complete: a save that fails half
     // way never costs the player the file that was there.
     const std::string temporary = target + ".saving";
+    if (!clearSaveTemporary(temporary, problem)) {
+        return refuseSave(path, problem);
+    }
     BinaryWriter writer(&core);
-    if (!writer.open(temporary)) {
+    if (!writer.create(temporary)) {
         return refuseSave(path, "'" + temporary + "' cannot be created");
     }
     if (core.luaState != nullptr) {
@@ -144,7 +147,10 @@ bool StateFile::save(Core& core, const std::string& path) {
     }
     writer.write(core.nextObjectId);
 
-    if (!writer.close()) {
+    // Flushed to the disk through the file itself, never by its name, which may name
+    // something else by now.
+    const bool onDisk = writer.flushToDisk();
+    if (!writer.close() || !onDisk) {
         std::remove(temporary.c_str());
         return refuseSave(path, "writing '" + temporary + "' failed (is the disk full?)");
     }

@@ -65,10 +65,11 @@ char pathSeparator();
 
 // --- Files ---
 
-// Flushes the closed file `temporary` to the disk and puts it in the place of `target` in one
-// step, so `target` is either its old self or the complete new file, even across a crash or a
-// power cut. Both must be on the same file system. False, with both files as they were, when
-// either step fails.
+// Puts the closed file `temporary` in the place of `target` in one step, so `target` is either
+// its old self or the complete new file, even across a crash or a power cut: the caller has
+// flushed `temporary` to the disk (flushToDisk) before closing it, and the move is on the disk
+// when this returns. Names are moved, never followed. Both must be on the same file system.
+// False, with both files as they were, when the move fails.
 bool replaceFile(const std::string& temporary, const std::string& target);
 
 enum class FileRead {
@@ -100,12 +101,12 @@ struct FileVersion {
 // A regular file open for reading. What it tells is true of the file it opened, whatever the
 // path names a moment later, so checking a file and then reading it leaves no gap between the
 // two for another file to take its place.
-class OpenFile {
+class ReadableFile {
 public:
-    OpenFile() = default;
-    ~OpenFile();
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
+    ReadableFile() = default;
+    ~ReadableFile();
+    ReadableFile(const ReadableFile&) = delete;
+    ReadableFile& operator=(const ReadableFile&) = delete;
 
     // Opens the file at `path` without waiting (a FIFO or a device never makes the call block):
     // `done`; `cannotOpen`, with `problem` in the system's words ("No such file or directory");
@@ -126,6 +127,33 @@ private:
     FileVersion facts;
     bool settledWhenOpened = false;
 };
+
+// --- Writing files ---
+
+// Opens `path` for writing as plain opening does: a link is followed, the file is created or
+// emptied, other programs may still open it. Null when it cannot be opened.
+FileHandle openForWriting(const std::string& path);
+
+// Creates `path` as a new, empty file for writing. Null when anything at all stands at that
+// name (a file, a link even to nothing, a FIFO, a folder): nothing there is followed, opened or
+// emptied, so what is written through the handle lands in this new file and nowhere else.
+FileHandle createNewFile(const std::string& path);
+
+// Writes `count` bytes at the end of what was written so far; false when not all of them were
+// written (a full disk).
+bool writeFile(FileHandle file, const void* bytes, size_t count);
+
+// Hands what the system holds of the open file to the disk; false when that fails.
+bool flushToDisk(FileHandle file);
+
+// Closes the file and ends the handle; false when the system reports a failure of a write it
+// had held back.
+bool closeFile(FileHandle file);
+
+// Adds `text` to the end of the file at `path` (a link is followed), creating it where missing.
+// All of it or nothing: a write that fails part way (a full disk) is taken back, the file cut to
+// its size before. False when the file cannot be opened or the text was not written.
+bool appendToFile(const std::string& path, const std::string& text);
 
 // --- Memory ---
 

@@ -7,8 +7,11 @@
 
 namespace platform {
 
-struct Window;                  // defined by each driver
-using WindowHandle = Window*;   // null means "no window"
+struct Window;                 // defined by each driver
+using WindowHandle = Window*;  // null means "no window"
+
+struct WritableFile;               // a file open for writing, defined by each driver
+using FileHandle = WritableFile*;  // null means "no file"
 
 // One queued window message, as the pump hands it out.
 struct Message {

@@ -153,8 +153,6 @@ TEST_F(StateFileTest, ASaveWritesThroughSymbolicLinksAndOtherwiseKeepsWhatWasThe
         EXPECT_EQ(readFile(dir.file(named)), state);
     }
 
-    dir.write("full.bin", "the previous save");
-    fs::create_symlink("/dev/full", dir.file("full.bin.saving"));  // the disk fills up
     fs::create_directory(dir.file("folder"));
     ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
     fs::create_symlink("fifo", dir.file("to_fifo"));
@@ -162,14 +160,13 @@ TEST_F(StateFileTest, ASaveWritesThroughSymbolicLinksAndOtherwiseKeepsWhatWasThe
     fs::create_symlink("loop_b", dir.file("loop_a"));
     fs::create_symlink("loop_a", dir.file("loop_b"));
     for (const char* name :
-         {"full.bin", "no/such/folder/state.bin", "folder", "fifo", "to_fifo", "to_null", "loop_a"}) {
+         {"no/such/folder/state.bin", "folder", "fifo", "to_fifo", "to_null", "loop_a"}) {
         SCOPED_TRACE(name);
         const fs::file_type before = fs::symlink_status(dir.file(name)).type();
         EXPECT_FALSE(core.saveState(dir.file(name)));
         EXPECT_EQ(fs::symlink_status(dir.file(name)).type(), before);
         EXPECT_THAT(logged(), HasSubstr("The state was not saved to '" + dir.file(name)));
     }
-    EXPECT_EQ(readFile(dir.file("full.bin")), "the previous save");
     for (const fs::directory_entry& entry : fs::directory_iterator(dir.path())) {
         EXPECT_NE(entry.path().extension(), ".saving");
     }

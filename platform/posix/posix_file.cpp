@@ -9,8 +9,9 @@
 
 namespace {
 
-bool syncPath(const std::string& path, int flags) {
-    int descriptor = ::open(path.c_str(), flags);
+bool syncFolder(const std::string& folder) {
+    // O_DIRECTORY: anything but a folder fails at once, a FIFO put in its place included.
+    int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0) {
         return false;
     }
@@ -31,12 +32,12 @@ std::string folderOf(const std::string& path) {
 namespace platform {
 
 bool replaceFile(const std::string& temporary, const std::string& target) {
-    if (!syncPath(temporary, O_RDONLY) || std::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
         return false;
     }
     // The rename itself lives in the folder; without this a crash could still bring back the
     // old name. The new contents are in place either way, so a failure here is not reported.
-    syncPath(folderOf(target), O_RDONLY | O_DIRECTORY);
+    syncFolder(folderOf(target));
     return true;
 }
 

@@ -1,5 +1,4 @@
-// The Win32 driver's key state, data folder and file replacement against the real system
-// calls.
+// The Win32 driver's key state, data folder and file services against the real system calls.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -56,6 +55,22 @@ TEST(Win32OsTest, ReplaceFilePutsTheNewFileInPlaceOrLeavesBothAlone) {
     EXPECT_FALSE(platform::replaceFile(temporary, target)) << "the temporary is gone";
     EXPECT_EQ(contentsOf(target), "second");
     DeleteFileA(target.c_str());
+}
+
+// A save's new file is only ever new: a name that is taken is refused and left as it was.
+TEST(Win32OsTest, ANewFileNeverTakesATakenNameAndAppendingAddsToTheEnd) {
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "tumblix-new-file-test.txt").string();
+    DeleteFileA(path.c_str());
+    platform::FileHandle file = platform::createNewFile(path);
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(platform::writeFile(file, "new", 3));
+    EXPECT_TRUE(platform::flushToDisk(file));
+    EXPECT_TRUE(platform::closeFile(file));
+    EXPECT_EQ(platform::createNewFile(path), nullptr);
+    EXPECT_TRUE(platform::appendToFile(path, ", and more"));
+    EXPECT_EQ(contentsOf(path), "new, and more");
+    DeleteFileA(path.c_str());
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// OpenFile on POSIX systems.
+// ReadableFile on POSIX systems.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,13 +25,13 @@ int64_t nanoseconds(const timespec& time) {
 
 namespace platform {
 
-OpenFile::~OpenFile() {
+ReadableFile::~ReadableFile() {
     if (handle >= 0) {
         ::close(static_cast<int>(handle));
     }
 }
 
-FileRead OpenFile::open(const std::string& path, std::string& problem) {
+FileRead ReadableFile::open(const std::string& path, std::string& problem) {
     int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0) {
         problem = std::strerror(errno);
@@ -56,7 +56,7 @@ FileRead OpenFile::open(const std::string& path, std::string& problem) {
     return FileRead::done;
 }
 
-std::string OpenFile::location() const {
+std::string ReadableFile::location() const {
     if (handle < 0) {
         return {};
     }
@@ -69,7 +69,7 @@ std::string OpenFile::location() const {
     return std::string(path, static_cast<size_t>(length));
 }
 
-FileRead OpenFile::read(uint64_t maxBytes, std::string& contents) {
+FileRead ReadableFile::read(uint64_t maxBytes, std::string& contents) {
     if (handle < 0) {
         return FileRead::failed;
     }

@@ -1,4 +1,4 @@
-// OpenFile on Windows.
+// ReadableFile on Windows.
 #include <algorithm>
 #include <new>
 #include <string>
@@ -48,13 +48,13 @@ std::string describe(DWORD error) {
 
 namespace platform {
 
-OpenFile::~OpenFile() {
+ReadableFile::~ReadableFile() {
     if (handleOf(handle) != INVALID_HANDLE_VALUE) {
         CloseHandle(handleOf(handle));
     }
 }
 
-FileRead OpenFile::open(const std::string& path, std::string& problem) {
+FileRead ReadableFile::open(const std::string& path, std::string& problem) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return FileRead::notRegular;  // a folder opens only with backup semantics
@@ -87,7 +87,7 @@ FileRead OpenFile::open(const std::string& path, std::string& problem) {
     return FileRead::done;
 }
 
-std::string OpenFile::location() const {
+std::string ReadableFile::location() const {
     if (handleOf(handle) == INVALID_HANDLE_VALUE) {
         return {};
     }
@@ -104,7 +104,7 @@ std::string OpenFile::location() const {
     return location.rfind("\\\\?\\", 0) == 0 ? location.substr(4) : location;
 }
 
-FileRead OpenFile::read(uint64_t maxBytes, std::string& contents) {
+FileRead ReadableFile::read(uint64_t maxBytes, std::string& contents) {
     HANDLE file = handleOf(handle);
     LARGE_INTEGER start{};
     if (file == INVALID_HANDLE_VALUE || !SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) {
