@@ -62,6 +62,9 @@ public:
     static platform::HRESULT drawSprite(Texture* texture, int x, int y, int width, int height,
                                         int sourceX, int sourceY, int sourceWidth, int sourceHeight,
                                         uint32_t colour, int centreX, int centreY, int rotation);
+    // Draws the whole image of `texture` with its top-left at (x, y), at the image's size,
+    // untinted and unturned.
+    static platform::HRESULT drawSprite(Texture* texture, int x, int y);
 
     // Draws `text` between beginFrame and endFrame in the built-in pixel font (pixel_font.h):
     // the top-left of its first line at (x, y), each font pixel `scale` x `scale` screen pixels

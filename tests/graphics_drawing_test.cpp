@@ -2,6 +2,7 @@
 // pixel on the SDL driver.
 #include <gmock/gmock.h>
 
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <tuple>
@@ -47,6 +48,22 @@ TEST_F(GraphicsDrawingTest, AFrameClearsBeginsDrawsAndPresentsInOrder) {
     EXPECT_THAT(newCalls(), ElementsAre("Clear 0 1 0xFF102030 0 0"));
     EXPECT_EQ(Graphics::endFrame(), D3D_OK);
     EXPECT_THAT(newCalls(), ElementsAre("Sprite::End", "EndScene", "Present"));
+}
+
+TEST_F(GraphicsDrawingTest, TheShortSpriteCallDrawsTheWholeImageAtItsSizeAsItIs) {
+    fake::addImage("wide.png", 48, 20);
+    std::unique_ptr<Texture> wide(Graphics::loadTexture("wide.png"));
+    ASSERT_TRUE(Graphics::beginFrame());
+    EXPECT_EQ(Graphics::drawSprite(nullptr, 0, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(Graphics::drawSprite(wide.get(), 7, 9), D3D_OK);
+    Graphics::drawSprite(wide.get(), 7, 9, 48, 20, 0, 0, 48, 20, 0xFFFFFFFF, 0, 0, 0);
+    ASSERT_EQ(fake::draws().size(), 2u);
+    const fake::Draw &shortCall = fake::draws()[0], &longCall = fake::draws()[1];
+    EXPECT_EQ(std::tie(shortCall.source.left, shortCall.source.top, shortCall.source.right,
+                       shortCall.source.bottom, shortCall.colour),
+              std::tie(longCall.source.left, longCall.source.top, longCall.source.right,
+                       longCall.source.bottom, longCall.colour));
+    EXPECT_EQ(std::memcmp(&shortCall.transform, &longCall.transform, sizeof(Matrix)), 0);
 }
 
 // Where each glyph lands is checked pixel by pixel on the SDL driver.
