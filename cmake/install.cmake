@@ -3,6 +3,7 @@
 #   lib/libtumblix*.a               the engine and its SDL and fake drivers
 #   lib/cmake/Tumblix/              find_package(Tumblix CONFIG): Tumblix::tumblix, ::sdl, ::fake
 #   lib/pkgconfig/tumblix.pc        the engine with the SDL driver, for pkg-config
+#   share/tumblix/editor/           tumblix.lua: what scripts are given, for the Lua language server
 include(CMakePackageConfigHelpers)
 
 set(TUMBLIX_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Tumblix)
@@ -13,6 +14,8 @@ foreach(header ${TUMBLIX_PUBLIC_HEADERS})
   get_filename_component(folder ${header} DIRECTORY)
   install(FILES ${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tumblix/${folder})
 endforeach()
+
+install(FILES editor/tumblix.lua DESTINATION ${CMAKE_INSTALL_DATADIR}/tumblix/editor)
 
 install(EXPORT TumblixTargets NAMESPACE Tumblix:: DESTINATION ${TUMBLIX_CMAKE_DIR})
 configure_package_config_file(cmake/TumblixConfig.cmake.in

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The engine as a host program's developer gets it, from the configured and built $BUILD_DIR
 # (default build):
-#  1. installs it into a temporary prefix, where every public header compiles from <tumblix/...>
-#     and the hello example builds with pkg-config alone;
+#  1. installs it into a temporary prefix, where every public header compiles from <tumblix/...>,
+#     the hello example builds with pkg-config alone and the editor definitions lie;
 #  2. builds the examples against that prefix with find_package, runs hello and headless and
 #     compares what they print with examples/*/expected_output.txt, and runs the windowed one
 #     for 60 frames on SDL's offscreen driver;
@@ -44,6 +44,7 @@ run_and_compare() {
 echo "== Install into a temporary prefix"
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
+[[ -f $prefix/share/tumblix/editor/tumblix.lua ]] || fail "the editor definitions are not installed"
 export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
 (cd "$prefix/include" && find tumblix -name '*.h' -printf '#include <%p>\n') >"$work/headers.cpp"
 g++ -std=c++20 -fsyntax-only $(pkg-config --cflags tumblix) "$work/headers.cpp" ||
