@@ -209,4 +209,16 @@ char pathSeparator() {
     return '/';
 }
 
+// Linux names the running program in /proc; a system without it (or without that file) cannot
+// tell, and says so.
+bool programPath(std::string& path) {
+    std::error_code error;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error || program.empty()) {
+        return false;
+    }
+    path = program.string();
+    return true;
+}
+
 }  // namespace platform
