@@ -200,4 +200,23 @@ Canvas makePiece(int kind, int size) {
     return canvas;
 }
 
+Canvas makeIcon() {
+    Canvas canvas(kIconSize, kIconSize);
+    const float c = kIconSize / 2.0f;
+    Distance frame = roundedBox(c, c, c - 2, c - 2, 22);
+    canvas.fill(grown(frame, 1.5f), [](float, float) { return rgb(0x000000, 0.45f); });
+    canvas.fill(frame, bevelled(frame, kSteel, 6, 0.6f));
+    Distance floor = roundedBox(c, c, c - 12, c - 12, 12);
+    canvas.fill(floor, [](float, float y) {
+        return mix(rgb(0x3a4488), rgb(0x1c2250), y / kIconSize);
+    });
+    // The pieces as the game deals them: 1 on the left, 2 on the right.
+    const int piece = 40, left = static_cast<int>(c) - piece;
+    stamp(canvas, makePiece(1, piece), left, 22);
+    stamp(canvas, makePiece(2, piece), left + piece, 22);
+    stamp(canvas, makePiece(1, piece), left, 66);
+    stamp(canvas, makePiece(2, piece), left + piece, 66);
+    return canvas;
+}
+
 }  // namespace art
