@@ -126,7 +126,8 @@ float centredIn(float from, float to, float width) {
     return std::round((from + to - width) / 2);
 }
 
-// The side panel: the title, the four kinds of piece, and how to play.
+// The side panel: the title, the pair of pieces the game deals (1 on the left, 2 on the right,
+// as they fall), and how to play.
 void paintPanel(Canvas& canvas) {
     Distance panel = roundedBox((kPanelLeft + kPanelRight) / 2, kBoardMiddleY,
                                 (kPanelRight - kPanelLeft) / 2, kBoardSize / 2 + 11, 12);
@@ -137,11 +138,10 @@ void paintPanel(Canvas& canvas) {
     paintTitle(canvas, "PUZZLE", 84, 4);
     paintTitle(canvas, "TUMBLIX", 130, 5);
 
-    const int pieceSize = 36, gap = 12;
-    int row = static_cast<int>(centredIn(kPanelLeft, kPanelRight, 4 * pieceSize + 3 * gap));
-    for (int kind = 1; kind <= kPieceKinds; ++kind) {
-        stamp(canvas, makePiece(kind, pieceSize), row + (kind - 1) * (pieceSize + gap), 214);
-    }
+    const int pieceSize = 44;
+    int pair = static_cast<int>(centredIn(kPanelLeft, kPanelRight, 2 * pieceSize));
+    stamp(canvas, makePiece(1, pieceSize), pair, 210);
+    stamp(canvas, makePiece(2, pieceSize), pair + pieceSize, 210);
 
     Rgba heading = rgb(0xB8C4FF), body = rgb(0xE8ECFF);
     const std::string title = "HOW TO PLAY";
