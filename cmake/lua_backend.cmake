@@ -1,7 +1,8 @@
 # The Lua the engine embeds, chosen with TUMBLIX_LUA: lua5.1 (the default, and the only one of the
 # Windows build) or luajit (LuaJIT 2.1, the same language and C API, faster). Defines
 # TUMBLIX_LUA_TARGET (what the engine links), TUMBLIX_LUA_PKG (its pkg-config module, which the
-# installed package and tumblix.pc name), TUMBLIX_LUA_DEB (its Debian development package) and
+# installed package and tumblix.pc name), TUMBLIX_LUA_DEB (its Debian development package),
+# TUMBLIX_LUA_RUNTIME_DEB (its Debian shared library, which a program needs to run) and
 # TUMBLIX_LUA_SOURCES (the engine's sources for this backend alone, in core/<backend>/).
 set(TUMBLIX_LUA "lua5.1" CACHE STRING "Lua backend: lua5.1 or luajit")
 set_property(CACHE TUMBLIX_LUA PROPERTY STRINGS lua5.1 luajit)
@@ -9,6 +10,7 @@ set_property(CACHE TUMBLIX_LUA PROPERTY STRINGS lua5.1 luajit)
 if(TUMBLIX_LUA STREQUAL "lua5.1")
   set(TUMBLIX_LUA_PKG lua5.1)
   set(TUMBLIX_LUA_DEB liblua5.1-0-dev)
+  set(TUMBLIX_LUA_RUNTIME_DEB liblua5.1-0)
   set(TUMBLIX_LUA_DIR lua51)
 elseif(TUMBLIX_LUA STREQUAL "luajit")
   if(TUMBLIX_PLATFORM STREQUAL "win32")
@@ -16,6 +18,7 @@ elseif(TUMBLIX_LUA STREQUAL "luajit")
   endif()
   set(TUMBLIX_LUA_PKG luajit)
   set(TUMBLIX_LUA_DEB libluajit-5.1-dev)
+  set(TUMBLIX_LUA_RUNTIME_DEB libluajit-5.1-2)
   set(TUMBLIX_LUA_DIR luajit)
 else()
   message(FATAL_ERROR "TUMBLIX_LUA is \"${TUMBLIX_LUA}\": choose lua5.1 or luajit")

@@ -15,6 +15,7 @@ platform::PresentParameters Graphics::presentParameters;
 platform::WindowHandle Graphics::window = nullptr;
 platform::Direct3D* Graphics::direct3D = nullptr;
 platform::Device* Graphics::device = nullptr;
+Texture* Graphics::fontTexture = nullptr;
 ScreenFormat Graphics::currentFormat;
 ScreenFormat Graphics::desktopFormat;
 std::vector<ScreenFormat> Graphics::availableFormats;
@@ -181,6 +182,8 @@ void Graphics::createDevice() {
 }
 
 void Graphics::shutdown() {
+    delete fontTexture;
+    fontTexture = nullptr;
     releaseSprite(sprite);
     releaseDevice(device);
     releaseDirect3D(direct3D);

@@ -62,6 +62,19 @@ public:
     static platform::HRESULT drawSprite(Texture* texture, int x, int y, int width, int height,
                                         int sourceX, int sourceY, int sourceWidth, int sourceHeight,
                                         uint32_t colour, int centreX, int centreY, int rotation);
+    // Draws the whole image of `texture` with its top-left at (x, y), at the image's size,
+    // untinted and unturned.
+    static platform::HRESULT drawSprite(Texture* texture, int x, int y);
+
+    // Draws `text` between beginFrame and endFrame in the built-in pixel font (pixel_font.h):
+    // the top-left of its first line at (x, y), each font pixel `scale` x `scale` screen pixels
+    // (1 to kMaxTextScale), in the ARGB `colour`, one sprite per character as drawSprite draws
+    // them. '\n' starts a new line; a character outside printable ASCII shows as '?'. D3D_OK,
+    // or the first failure: D3DERR_INVALIDCALL outside a frame or for a scale out of range.
+    // The font's texture is made by the first call; failing to make it is fatal.
+    static platform::HRESULT drawText(int x, int y, const std::string& text, uint32_t colour,
+                                      int scale = 1);
+    static constexpr int kMaxTextScale = 1024;
 
     // Releases the sprite, the device, the Direct3D object and the window and returns to the
     // state before init. Loaded textures may still be destroyed, but not drawn.
@@ -72,6 +85,7 @@ private:
     static void createDevice();
     static void reportAdapter();
     static bool fitsInTexture(const platform::ImageInfo& image);
+    static Texture* font();
 
     static platform::DeviceCaps caps;
     static platform::Sprite* sprite;
@@ -79,6 +93,7 @@ private:
     static platform::WindowHandle window;
     static platform::Direct3D* direct3D;
     static platform::Device* device;
+    static Texture* fontTexture;  // made by the first drawText
     static ScreenFormat currentFormat;
     static ScreenFormat desktopFormat;
     static std::vector<ScreenFormat> availableFormats;

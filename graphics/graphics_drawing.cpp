@@ -112,3 +112,11 @@ HRESULT Graphics::drawSprite(Texture* texture, int x, int y, int width, int heig
     spriteSetTransform(sprite, transform);
     return spriteDraw(sprite, texture->getTexture(), &source, nullptr, nullptr, colour);
 }
+
+HRESULT Graphics::drawSprite(Texture* texture, int x, int y) {
+    if (texture == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    int width = texture->getImageWidth(), height = texture->getImageHeight();
+    return drawSprite(texture, x, y, width, height, 0, 0, width, height, 0xFFFFFFFF, 0, 0, 0);
+}

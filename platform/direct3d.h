@@ -161,6 +161,29 @@ HRESULT d3dxCreateTextureFromFileEx(Device* device, const std::string& path, uin
                                     uint32_t mipFilter, uint32_t colourKey, ImageInfo* info,
                                     DeviceTexture*& texture);
 
+// Creates a texture of `width` x `height` texels and `levels` levels in `format` and `pool`
+// (D3DPOOL_MANAGED: kept in memory and restored after a reset), its texels to be written
+// through lockRect. A failure code, and `texture` untouched, when the device cannot make it.
+// The SDL driver makes one level of D3DFMT_A8R8G8B8 in the managed pool, transparent black.
+HRESULT createTexture(Device* device, uint32_t width, uint32_t height, uint32_t levels,
+                      uint32_t usage, D3DFORMAT format, uint32_t pool, DeviceTexture*& texture);
+
+// A locked rectangle of a texture level: its top-left texel, the rows `pitch` bytes apart.
+struct LockedRect {
+    int32_t pitch = 0;
+    void* bits = nullptr;
+};
+
+// Opens `rect` of a level (null: the whole level) for writing, with the D3DLOCK_* `flags`,
+// until unlockRect; D3DERR_INVALIDCALL for a level the texture does not have, a rectangle
+// outside it or a level that is locked already.
+HRESULT lockRect(DeviceTexture* texture, uint32_t level, LockedRect& locked, const Rect* rect,
+                 uint32_t flags);
+
+// Closes the lock of a level: the texels written are the texture's from the next draw on.
+// D3DERR_INVALIDCALL when the level is not locked.
+HRESULT unlockRect(DeviceTexture* texture, uint32_t level);
+
 // Describes a level of the texture; D3DERR_INVALIDCALL for a level it does not have.
 HRESULT getLevelDesc(DeviceTexture* texture, uint32_t level, SurfaceDesc& desc);
 

@@ -63,6 +63,10 @@ bool commonDataFolder(const std::string& subDirectory, std::string& path);
 // The character that joins the parts of a path on this platform.
 char pathSeparator();
 
+// The full path of the running program's file, with links resolved. False (and `path`
+// untouched) when the system cannot tell.
+bool programPath(std::string& path);
+
 // --- Files ---
 
 // Puts the closed file `temporary` in the place of `target` in one step, so `target` is either

@@ -12,7 +12,7 @@ else
   packages+=(
     zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libluajit-5.1-dev
     clang libclang-rt-14-dev
-    xvfb xauth xdotool imagemagick x11-utils openbox
+    xvfb xauth xdotool imagemagick x11-utils openbox desktop-file-utils
   )
 fi
 packages+=("$@")

@@ -2,14 +2,18 @@
 // pixel on the SDL driver.
 #include <gmock/gmock.h>
 
+#include <cstring>
+#include <iterator>
 #include <memory>
 #include <tuple>
 
 #include "graphics_fixture.h"
 
 using namespace platform;
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::StartsWith;
 
 namespace {
 
@@ -44,6 +48,59 @@ TEST_F(GraphicsDrawingTest, AFrameClearsBeginsDrawsAndPresentsInOrder) {
     EXPECT_THAT(newCalls(), ElementsAre("Clear 0 1 0xFF102030 0 0"));
     EXPECT_EQ(Graphics::endFrame(), D3D_OK);
     EXPECT_THAT(newCalls(), ElementsAre("Sprite::End", "EndScene", "Present"));
+}
+
+TEST_F(GraphicsDrawingTest, TheShortSpriteCallDrawsTheWholeImageAtItsSizeAsItIs) {
+    fake::addImage("wide.png", 48, 20);
+    std::unique_ptr<Texture> wide(Graphics::loadTexture("wide.png"));
+    ASSERT_TRUE(Graphics::beginFrame());
+    EXPECT_EQ(Graphics::drawSprite(nullptr, 0, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(Graphics::drawSprite(wide.get(), 7, 9), D3D_OK);
+    Graphics::drawSprite(wide.get(), 7, 9, 48, 20, 0, 0, 48, 20, 0xFFFFFFFF, 0, 0, 0);
+    ASSERT_EQ(fake::draws().size(), 2u);
+    const fake::Draw &shortCall = fake::draws()[0], &longCall = fake::draws()[1];
+    EXPECT_EQ(std::tie(shortCall.source.left, shortCall.source.top, shortCall.source.right,
+                       shortCall.source.bottom, shortCall.colour),
+              std::tie(longCall.source.left, longCall.source.top, longCall.source.right,
+                       longCall.source.bottom, longCall.colour));
+    EXPECT_EQ(std::memcmp(&shortCall.transform, &longCall.transform, sizeof(Matrix)), 0);
+}
+
+// Where each glyph lands is checked pixel by pixel on the SDL driver.
+TEST_F(GraphicsDrawingTest, TextIsASpritePerGlyphFromOneFontTextureMadeOnce) {
+    ASSERT_TRUE(Graphics::beginFrame());
+    const int live = fake::liveReferences();
+    for (int scale : {0, Graphics::kMaxTextScale + 1}) {
+        EXPECT_EQ(Graphics::drawText(0, 0, "A", ~0u, scale), D3DERR_INVALIDCALL);
+    }
+    // Spaces take room but no sprite; the character 0x7F is none of the font's and shows as '?'.
+    EXPECT_EQ(Graphics::drawText(10, 20, "Hi y\x7f\n!", 0xFF00FF00, 2), D3D_OK);
+    const struct {
+        float x, y;
+        int sourceLeft, sourceTop;  // the glyph's cell in the font texture
+    } glyphs[] = {{10, 20, 8 * 8, 2 * 8},
+                  {22, 20, 9 * 8, 4 * 8},
+                  {46, 20, 9 * 8, 5 * 8},
+                  {58, 20, 15 * 8, 1 * 8},
+                  {10, 40, 1 * 8, 0}};
+    ASSERT_EQ(fake::draws().size(), std::size(glyphs));
+    for (size_t i = 0; i < std::size(glyphs); ++i) {
+        const fake::Draw& draw = fake::draws()[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(draw.texture, fake::draws()[0].texture);
+        EXPECT_EQ(draw.colour, 0xFF00FF00u);
+        EXPECT_EQ(std::tie(draw.transform.m[3][0], draw.transform.m[3][1]),
+                  std::tie(glyphs[i].x, glyphs[i].y));
+        EXPECT_EQ(draw.transform.m[0][0], 2.0f);
+        EXPECT_EQ(std::tie(draw.source.left, draw.source.top, draw.source.right,
+                           draw.source.bottom),
+                  std::make_tuple(glyphs[i].sourceLeft, glyphs[i].sourceTop,
+                                  glyphs[i].sourceLeft + 5, glyphs[i].sourceTop + 8));
+    }
+    EXPECT_THAT(fake::calls(), Contains(StartsWith("CreateTexture 128 64 1 0 21 1")).Times(1));
+    EXPECT_EQ(fake::liveReferences(), live + 1);
+    Graphics::shutdown();
+    EXPECT_EQ(fake::liveReferences(), 0);
 }
 
 TEST_F(GraphicsDrawingTest, ALostDeviceSkipsFramesAndIsResetWhenItCanBe) {

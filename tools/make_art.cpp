@@ -1,5 +1,5 @@
-// Paints the game's images and writes them as PNG files into the given folder (the repository's
-// resources/ folder holds what this makes).
+// Paints the game's images and its icon and writes them as PNG files into the given folder (the
+// repository's resources/ folder holds what this makes).
 #include <cstdio>
 #include <string>
 
@@ -30,5 +30,6 @@ int main(int argc, char** argv) {
     for (int kind = 1; written && kind <= art::kPieceKinds; ++kind) {
         written = save(folder, "peice" + std::to_string(kind) + ".png", art::makePiece(kind));
     }
+    written = written && save(folder, "icon.png", art::makeIcon());
     return written ? 0 : 1;
 }

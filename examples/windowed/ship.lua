@@ -1,5 +1,5 @@
--- The ship: the arrow keys move it four pixels a step, within the window. keyDown is a
--- function the host registered.
+-- The ship: the arrow keys (or W, A, S and D) move it four pixels a step, within the window.
+-- keyDown is a function the host registered.
 local right, bottom = 640 - 32, 480 - 32
 
 function main(id)

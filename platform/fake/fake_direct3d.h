@@ -37,7 +37,8 @@ void failNextDevice(platform::HRESULT result);
 void queueCooperativeLevel(platform::HRESULT result);
 
 // --- Textures ---
-// An image file the texture loader can read; any other path fails to load.
+// An image file the texture loader can read; any other path fails to load. Textures made by
+// createTexture lock whole levels only.
 void addImage(const std::string& path, uint32_t width, uint32_t height);
 // Makes the next getLevelDesc fail.
 void failNextLevelDesc();

@@ -77,6 +77,43 @@ HRESULT d3dxCreateTextureFromFileEx(Device* device, const std::string& path, uin
     return D3D_OK;
 }
 
+HRESULT createTexture(Device* device, uint32_t width, uint32_t height, uint32_t levels,
+                      uint32_t usage, D3DFORMAT format, uint32_t pool, DeviceTexture*& texture) {
+    if (device == nullptr || width == 0 || height == 0) {
+        return D3DERR_INVALIDCALL;
+    }
+    recordCall("CreateTexture " + std::to_string(width) + " " + std::to_string(height) + " " +
+               std::to_string(levels) + " " + std::to_string(usage) + " " +
+               std::to_string(format) + " " + std::to_string(pool));
+    auto created = std::make_unique<DeviceTexture>();
+    created->width = width;
+    created->height = height;
+    created->texels.resize(static_cast<size_t>(width) * height);
+    direct3DState().textures.push_back(std::move(created));
+    texture = direct3DState().textures.back().get();
+    return D3D_OK;
+}
+
+HRESULT lockRect(DeviceTexture* texture, uint32_t level, LockedRect& locked, const Rect* rect,
+                 uint32_t) {
+    if (texture == nullptr || level != 0 || texture->texels.empty() || texture->locked ||
+        rect != nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    texture->locked = true;
+    locked.pitch = static_cast<int32_t>(texture->width * 4);
+    locked.bits = texture->texels.data();
+    return D3D_OK;
+}
+
+HRESULT unlockRect(DeviceTexture* texture, uint32_t level) {
+    if (texture == nullptr || level != 0 || !texture->locked) {
+        return D3DERR_INVALIDCALL;
+    }
+    texture->locked = false;
+    return D3D_OK;
+}
+
 HRESULT getLevelDesc(DeviceTexture* texture, uint32_t level, SurfaceDesc& desc) {
     if (texture == nullptr || level != 0) {
         return D3DERR_INVALIDCALL;

@@ -22,6 +22,8 @@ struct DeviceTexture {
     int references = 1;
     uint32_t width = 0;
     uint32_t height = 0;
+    std::vector<uint32_t> texels;  // ARGB, row by row, for a texture made by createTexture
+    bool locked = false;
 };
 struct Sprite {
     int references = 1;

@@ -81,6 +81,10 @@ void setDataRoot(const std::string& root) {
     state().dataRoot = root;
 }
 
+void setProgramPath(const std::string& path) {
+    state().programPath = path;
+}
+
 }  // namespace fake
 
 namespace platform {
@@ -166,6 +170,14 @@ bool commonDataFolder(const std::string& subDirectory, std::string& path) {
 
 char pathSeparator() {
     return '/';
+}
+
+bool programPath(std::string& path) {
+    if (state().programPath.empty()) {
+        return false;
+    }
+    path = state().programPath;
+    return true;
 }
 
 }  // namespace platform

@@ -49,6 +49,8 @@ const std::vector<ShownBox>& shownBoxes();
 // --- Folders ---
 // The folder under which commonDataFolder creates sub-directories; empty makes it fail.
 void setDataRoot(const std::string& root);
+// What programPath answers; empty (after reset()) makes it fail, as where the system cannot tell.
+void setProgramPath(const std::string& path);
 
 // --- Windows ---
 struct WindowState {

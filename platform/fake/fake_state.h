@@ -31,6 +31,7 @@ struct State {
     std::deque<int> boxAnswers;
     std::vector<ShownBox> boxes;
     std::string dataRoot;
+    std::string programPath;
     std::map<std::string, platform::WindowClass> classes;
     std::vector<std::unique_ptr<platform::Window>> windows;
     bool failNextWindow = false;

@@ -19,6 +19,7 @@ struct DeviceTexture {
     SDL_Surface* pixels = nullptr;  // ARGB8888, the texture's full size: the managed copy
     SDL_Texture* native = nullptr;  // null while no device can hold it
     Device* device = nullptr;       // null once the device is released
+    bool locked = false;            // between lockRect and unlockRect
 };
 
 struct Device {

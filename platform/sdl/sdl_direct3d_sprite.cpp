@@ -43,6 +43,22 @@ SDL_Surface* texturePixels(SDL_Surface* image, uint32_t width, uint32_t height,
     return pixels;
 }
 
+// A texture of `device` that takes over `pixels` and is uploaded; null, and `pixels` freed, when
+// the renderer refuses it.
+DeviceTexture* adopt(Device* device, SDL_Surface* pixels) {
+    auto* texture = new DeviceTexture{pixels, nullptr, device};
+    if (!sdl::uploadTexture(*texture, device->renderer)) {
+        if (texture->native != nullptr) {
+            SDL_DestroyTexture(texture->native);
+        }
+        SDL_FreeSurface(pixels);
+        delete texture;
+        return nullptr;
+    }
+    device->textures.push_back(texture);
+    return texture;
+}
+
 // Values within a thousandth of a whole number are that number: a quarter turn in single
 // precision leaves such crumbs, and the software renderer truncates coordinates.
 float snap(double value) {
@@ -151,20 +167,68 @@ HRESULT d3dxCreateTextureFromFileEx(Device* device, const std::string& path, uin
         return D3DXERR_INVALIDDATA;
     }
 
-    auto* created = new DeviceTexture{pixels, nullptr, device};
-    if (!sdl::uploadTexture(*created, device->renderer)) {
-        if (created->native != nullptr) {
-            SDL_DestroyTexture(created->native);
-        }
-        SDL_FreeSurface(pixels);
-        delete created;
+    DeviceTexture* created = adopt(device, pixels);
+    if (created == nullptr) {
         return E_FAIL;
     }
-    device->textures.push_back(created);
     if (info != nullptr) {
         *info = ImageInfo{imageWidth, imageHeight};
     }
     texture = created;
+    return D3D_OK;
+}
+
+HRESULT createTexture(Device* device, uint32_t width, uint32_t height, uint32_t levels, uint32_t,
+                      D3DFORMAT format, uint32_t pool, DeviceTexture*& texture) {
+    if (device == nullptr || device->renderer == nullptr || width == 0 || height == 0 ||
+        width > sdl::kMaxTextureSize || height > sdl::kMaxTextureSize || levels != 1 ||
+        format != D3DFMT_A8R8G8B8 || pool != D3DPOOL_MANAGED) {
+        return D3DERR_INVALIDCALL;
+    }
+    SDL_Surface* pixels = SDL_CreateRGBSurfaceWithFormat(
+        0, static_cast<int>(width), static_cast<int>(height), 32, SDL_PIXELFORMAT_ARGB8888);
+    if (pixels == nullptr) {
+        return E_FAIL;
+    }
+    DeviceTexture* created = adopt(device, pixels);
+    if (created == nullptr) {
+        return E_FAIL;
+    }
+    texture = created;
+    return D3D_OK;
+}
+
+HRESULT lockRect(DeviceTexture* texture, uint32_t level, LockedRect& locked, const Rect* rect,
+                 uint32_t) {
+    if (texture == nullptr || level != 0 || texture->locked) {
+        return D3DERR_INVALIDCALL;
+    }
+    Rect area{0, 0, texture->pixels->w, texture->pixels->h};
+    if (rect != nullptr) {
+        if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right ||
+            rect->top >= rect->bottom || rect->right > area.right || rect->bottom > area.bottom) {
+            return D3DERR_INVALIDCALL;
+        }
+        area = *rect;
+    }
+    texture->locked = true;
+    locked.pitch = texture->pixels->pitch;
+    locked.bits = static_cast<uint8_t*>(texture->pixels->pixels) +
+                  static_cast<ptrdiff_t>(area.top) * texture->pixels->pitch + area.left * 4;
+    return D3D_OK;
+}
+
+// The kept pixels go to the renderer again, whole: textures are written rarely and are small.
+HRESULT unlockRect(DeviceTexture* texture, uint32_t level) {
+    if (texture == nullptr || level != 0 || !texture->locked) {
+        return D3DERR_INVALIDCALL;
+    }
+    texture->locked = false;
+    if (texture->native != nullptr &&
+        SDL_UpdateTexture(texture->native, nullptr, texture->pixels->pixels,
+                          texture->pixels->pitch) != 0) {
+        return E_FAIL;
+    }
     return D3D_OK;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <system_error>
 
 #include "platform/constants.h"
@@ -27,21 +28,59 @@ KeyStates keys;
 
 int virtualKeyOf(SDL_Keycode key) {
     if (key >= SDLK_a && key <= SDLK_z) {
-        return 'A' + (key - SDLK_a);
+        return VK_A + (key - SDLK_a);
     }
     if (key >= SDLK_0 && key <= SDLK_9) {
-        return '0' + (key - SDLK_0);
+        return VK_0 + (key - SDLK_0);
+    }
+    if (key >= SDLK_F1 && key <= SDLK_F12) {
+        return VK_F1 + (key - SDLK_F1);
+    }
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) {
+        return VK_NUMPAD1 + (key - SDLK_KP_1);
     }
     switch (key) {
+        case SDLK_KP_0: return VK_NUMPAD0;
         case SDLK_LEFT: return VK_LEFT;
         case SDLK_RIGHT: return VK_RIGHT;
         case SDLK_UP: return VK_UP;
         case SDLK_DOWN: return VK_DOWN;
-        case SDLK_RETURN: return VK_RETURN;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER: return VK_RETURN;
         case SDLK_ESCAPE: return VK_ESCAPE;
         case SDLK_SPACE: return VK_SPACE;
+        case SDLK_BACKSPACE: return VK_BACK;
+        case SDLK_TAB: return VK_TAB;
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT: return VK_SHIFT;
+        case SDLK_LCTRL:
+        case SDLK_RCTRL: return VK_CONTROL;
+        case SDLK_LALT:
+        case SDLK_RALT: return VK_MENU;
+        case SDLK_PAGEUP: return VK_PRIOR;
+        case SDLK_PAGEDOWN: return VK_NEXT;
+        case SDLK_HOME: return VK_HOME;
+        case SDLK_END: return VK_END;
+        case SDLK_INSERT: return VK_INSERT;
+        case SDLK_DELETE: return VK_DELETE;
         default: return 0;
     }
+}
+
+// Shift, Control and Alt each have two keys and one virtual key, which stays down until both
+// are up. The keys of each that are held, one bit per side.
+std::map<int, unsigned> heldSides;
+
+// Counts the event of a two-sided key; whether the other key of the pair still holds it down.
+bool otherSideHolds(const SDL_Event& event, int virtualKey) {
+    if (virtualKey != VK_SHIFT && virtualKey != VK_CONTROL && virtualKey != VK_MENU) {
+        return false;
+    }
+    SDL_Keycode key = event.key.keysym.sym;
+    unsigned side = key == SDLK_LSHIFT || key == SDLK_LCTRL || key == SDLK_LALT ? 1u : 2u;
+    unsigned& held = heldSides[virtualKey];
+    held = event.type == SDL_KEYDOWN ? held | side : held & ~side;
+    return (held & ~side) != 0;
 }
 
 // Turns one SDL event into the message it stands for; false for events with no message.
@@ -67,9 +106,10 @@ bool toMessage(const SDL_Event& event, Message& message) {
                 return false;
             }
             bool down = event.type == SDL_KEYDOWN;
+            bool held = otherSideHolds(event, key);
             if (down) {
                 keys.press(key);
-            } else {
+            } else if (!held) {
                 keys.release(key);
             }
             message.window = sdl::windowFromId(event.key.windowID);
@@ -167,6 +207,18 @@ bool commonDataFolder(const std::string& subDirectory, std::string& path) {
 
 char pathSeparator() {
     return '/';
+}
+
+// Linux names the running program in /proc; a system without it (or without that file) cannot
+// tell, and says so.
+bool programPath(std::string& path) {
+    std::error_code error;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error || program.empty()) {
+        return false;
+    }
+    path = program.string();
+    return true;
 }
 
 }  // namespace platform

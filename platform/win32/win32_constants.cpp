@@ -9,8 +9,13 @@
 // clang-format off
 #define TUMBLIX_SYSTEM_CONSTANTS(X) \
     X(WM_CLOSE) X(WM_QUIT) X(WM_KEYDOWN) X(WM_KEYUP) X(WM_SYSCOMMAND) X(SC_MINIMIZE) \
-    X(SC_SCREENSAVE) X(SC_MONITORPOWER) X(VK_RETURN) X(VK_ESCAPE) X(VK_SPACE) X(VK_LEFT) \
-    X(VK_UP) X(VK_RIGHT) X(VK_DOWN) X(MB_OK) X(MB_YESNO) X(MB_CANCELTRYCONTINUE) X(MB_TYPEMASK) \
+    X(SC_SCREENSAVE) X(SC_MONITORPOWER) X(VK_BACK) X(VK_TAB) X(VK_RETURN) X(VK_SHIFT) \
+    X(VK_CONTROL) X(VK_MENU) X(VK_ESCAPE) X(VK_SPACE) X(VK_PRIOR) X(VK_NEXT) X(VK_END) \
+    X(VK_HOME) X(VK_LEFT) X(VK_UP) X(VK_RIGHT) X(VK_DOWN) X(VK_INSERT) X(VK_DELETE) \
+    X(VK_NUMPAD0) X(VK_NUMPAD1) X(VK_NUMPAD2) X(VK_NUMPAD3) X(VK_NUMPAD4) X(VK_NUMPAD5) \
+    X(VK_NUMPAD6) X(VK_NUMPAD7) X(VK_NUMPAD8) X(VK_NUMPAD9) X(VK_F1) X(VK_F2) X(VK_F3) X(VK_F4) \
+    X(VK_F5) X(VK_F6) X(VK_F7) X(VK_F8) X(VK_F9) X(VK_F10) X(VK_F11) X(VK_F12) \
+    X(MB_OK) X(MB_YESNO) X(MB_CANCELTRYCONTINUE) X(MB_TYPEMASK) \
     X(MB_ICONHAND) X(MB_ICONQUESTION) X(MB_ICONEXCLAMATION) X(MB_ICONMASK) X(MB_SYSTEMMODAL) \
     X(IDOK) X(IDCANCEL) X(IDYES) X(IDNO) X(IDTRYAGAIN) X(IDCONTINUE) X(CS_VREDRAW) X(CS_HREDRAW) \
     X(CS_DBLCLKS) X(CS_OWNDC) X(WS_POPUP) X(WS_CLIPSIBLINGS) X(WS_CLIPCHILDREN) X(WS_CAPTION) \
@@ -49,6 +54,10 @@ constexpr auto HWND_NOTOPMOST_ = platform::HWND_NOTOPMOST;
                   #name " differs from the system's value");
 TUMBLIX_SYSTEM_CONSTANTS(TUMBLIX_CHECK)
 #undef TUMBLIX_CHECK
+
+// Letters and digits, which the system names by their capital ASCII codes alone.
+static_assert(platform::VK_A == 'A' && platform::VK_Z == 'Z' && platform::VK_0 == '0' &&
+              platform::VK_9 == '9');
 
 // The z-order choices, as the driver turns them into the system's pseudo-handles.
 static_assert(engine::HWND_TOPMOST_ == -1 && engine::HWND_NOTOPMOST_ == -2);

@@ -62,6 +62,43 @@ HRESULT d3dxCreateTextureFromFileEx(Device* device, const std::string& path, uin
     return result;
 }
 
+HRESULT createTexture(Device* device, uint32_t width, uint32_t height, uint32_t levels,
+                      uint32_t usage, D3DFORMAT format, uint32_t pool, DeviceTexture*& texture) {
+    if (device == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    IDirect3DTexture9* created = nullptr;
+    HRESULT result = win32::native(device)->CreateTexture(
+        width, height, levels, usage, static_cast<::D3DFORMAT>(format),
+        static_cast<D3DPOOL>(pool), &created, nullptr);
+    if (SUCCEEDED(result)) {
+        texture = win32::handle(created);
+    }
+    return result;
+}
+
+HRESULT lockRect(DeviceTexture* texture, uint32_t level, LockedRect& locked, const Rect* rect,
+                 uint32_t flags) {
+    if (texture == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    RECT area{};
+    if (rect != nullptr) {
+        area = RECT{rect->left, rect->top, rect->right, rect->bottom};
+    }
+    D3DLOCKED_RECT native{};
+    HRESULT result = win32::native(texture)->LockRect(level, &native,
+                                                      rect != nullptr ? &area : nullptr, flags);
+    if (SUCCEEDED(result)) {
+        locked = LockedRect{native.Pitch, native.pBits};
+    }
+    return result;
+}
+
+HRESULT unlockRect(DeviceTexture* texture, uint32_t level) {
+    return texture != nullptr ? win32::native(texture)->UnlockRect(level) : D3DERR_INVALIDCALL;
+}
+
 HRESULT getLevelDesc(DeviceTexture* texture, uint32_t level, SurfaceDesc& desc) {
     if (texture == nullptr) {
         return D3DERR_INVALIDCALL;

@@ -14,6 +14,23 @@ bool replaceFile(const std::string& temporary, const std::string& target) {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool programPath(std::string& path) {
+    // The system cuts a longer path to the buffer and says so only by filling it: try larger.
+    for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
+        std::string buffer(size, '\0');
+        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), size);
+        if (length == 0) {
+            return false;
+        }
+        if (length < size) {
+            buffer.resize(length);
+            path = buffer;
+            return true;
+        }
+    }
+    return false;
+}
+
 uint64_t physicalMemory() {
     MEMORYSTATUSEX status{};
     status.dwLength = sizeof status;

@@ -1,19 +1,27 @@
 #!/usr/bin/env bash
-# Started from a folder whose resources/ lacks the cell image (the backdrop is there), the game
-# shows its error box once its window is up and ends with status 1 when the box is answered.
+# Started from a folder whose resources/ lacks the cell image (the backdrop is there), and with
+# no images beside the program or in a data folder, the game shows its error box once its window
+# is up, naming every place it looked, and ends with status 1 when the box is answered.
 game=$(realpath "$1")
 resources=$(realpath resources)
 source "$(dirname "$0")/x_session.sh"
 
-mkdir -p "$work/play/resources"
+# A copy of the program, away from the build folder's link to the images.
+mkdir -p "$work/bin" "$work/play/resources"
+cp "$game" "$work/bin/"
 cp "$resources/backdrop.png" "$work/play/resources/"
 cd "$work/play"
 
 start_session
-start_game "$game"
+start_game "$work/bin/$(basename "$game")"
 wait_for_game_window
 boxes_before=$boxes_dismissed
 wait_for_exit 30
 ((game_status == 1)) || fail "the game ended with status $game_status, not 1"
 ((boxes_dismissed > boxes_before)) || fail "no error box was shown after the window"
-echo "PASS: error box answered, status 1"
+place=$(realpath "$work")
+looked="$place/play/resources/aaa.png, $place/bin/resources/aaa.png"
+looked+=", $place/share/puzzle-tumblix/resources/aaa.png"
+grep -qF "Failed to create texture 'resources/aaa.png': no such file at $looked" "$work/game.err" ||
+    fail "the error does not name every place looked"
+echo "PASS: error box answered, naming every place looked, status 1"

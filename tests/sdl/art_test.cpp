@@ -1,5 +1,6 @@
 // The committed images are exactly what the art generator paints, and they load as the game
-// loads them: the right sizes, an opaque backdrop, cells and pieces with see-through corners.
+// loads them: the right sizes, an opaque backdrop, cells, pieces and the icon with see-through
+// corners.
 #include <SDL.h>
 #include <SDL_image.h>
 #include <gtest/gtest.h>
@@ -57,8 +58,9 @@ TEST_P(CommittedArt, MatchesTheGenerator) {
             ASSERT_EQ(loaded.rgba[i], 255) << "pixel " << i / 4;
         }
     } else {
+        const size_t middle = static_cast<size_t>(art.height / 2 * art.width + art.width / 2);
         EXPECT_EQ(loaded.rgba[3], 0);
-        EXPECT_EQ(loaded.rgba[(16 * 32 + 16) * 4 + 3], 255);
+        EXPECT_EQ(loaded.rgba[middle * 4 + 3], 255);
     }
 }
 
@@ -69,7 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ArtCase{"peice1.png", [] { return art::makePiece(1); }, 32, 32, false},
                       ArtCase{"peice2.png", [] { return art::makePiece(2); }, 32, 32, false},
                       ArtCase{"peice3.png", [] { return art::makePiece(3); }, 32, 32, false},
-                      ArtCase{"peice4.png", [] { return art::makePiece(4); }, 32, 32, false}),
+                      ArtCase{"peice4.png", [] { return art::makePiece(4); }, 32, 32, false},
+                      ArtCase{"icon.png", art::makeIcon, 128, 128, false}),
     [](const ::testing::TestParamInfo<ArtCase>& info) {
         return info.param.file.substr(0, info.param.file.find('.'));
     });

@@ -11,6 +11,7 @@
 
 #include "../test_support.h"
 #include "graphics/graphics.h"
+#include "graphics/pixel_font.h"
 #include "platform/os.h"
 #include "platform/sdl/sdl_state.h"
 
@@ -133,6 +134,48 @@ TEST_F(GraphicsPixelsTest, SpritesCoverExactlyTheirRectangleWithTheirImage) {
             }
         }
     }
+}
+
+// Each lit pixel of a glyph is a scale x scale square of the colour and nothing else shows; a
+// new line starts under the first; what the font lacks shows as '?'. The font texture is made
+// on the device as other textures are loaded, so a renderer reset brings it back too.
+TEST_F(GraphicsPixelsTest, TextLightsExactlyItsGlyphsPixels) {
+    const std::string text = "Ag 0\n~\x01";
+    const int left = 40, top = 30, scale = 3;
+    std::vector<bool> lit(800 * 600);
+    int penX = left, penY = top;
+    for (char character : text) {
+        if (character == '\n') {
+            penX = left;
+            penY += pixel_font::kLineHeight * scale;
+            continue;
+        }
+        char shown = character == '\x01' ? '?' : character;
+        for (int y = 0; y < pixel_font::kGlyphHeight * scale; ++y) {
+            for (int x = 0; x < pixel_font::kGlyphWidth * scale; ++x) {
+                lit[static_cast<size_t>((penY + y) * 800 + penX + x)] =
+                    pixel_font::lit(shown, x / scale, y / scale);
+            }
+        }
+        penX += pixel_font::kAdvance * scale;
+    }
+    auto draw = [&] { EXPECT_EQ(Graphics::drawText(left, top, text, kGreen, scale), D3D_OK); };
+    std::vector<uint32_t> pixels = frame(draw);
+    for (int y = 0; y < 600; ++y) {
+        for (int x = 0; x < 800; ++x) {
+            ASSERT_EQ(at(pixels, x, y), lit[static_cast<size_t>(y * 800 + x)] ? kGreen : kBlack)
+                << x << "," << y;
+        }
+    }
+
+    SDL_Event event{};
+    event.type = SDL_RENDER_DEVICE_RESET;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    ASSERT_FALSE(Graphics::beginFrame());
+    Message message;
+    while (peekMessage(message)) {
+    }
+    EXPECT_EQ(frame(draw), pixels);
 }
 
 TEST_F(GraphicsPixelsTest, TheColourBlendsByItsAlphaAndARendererResetKeepsThePicture) {

@@ -96,6 +96,42 @@ TEST_F(SdlDriverTest, AKeyTappedBetweenTwoReadsIsSeenOnceAndQueuedAsMessages) {
     EXPECT_EQ(getAsyncKeyState(VK_RIGHT), 0);
 }
 
+// The first and last of each run of keys, and every key of its own, read as its virtual key.
+TEST_F(SdlDriverTest, EveryMappedKeyReadsAsItsVirtualKey) {
+    const std::pair<SDL_Keycode, int> keys[] = {
+        {SDLK_a, VK_A}, {SDLK_z, VK_Z}, {SDLK_0, VK_0}, {SDLK_9, VK_9}, {SDLK_F1, VK_F1},
+        {SDLK_F12, VK_F12}, {SDLK_KP_0, VK_NUMPAD0}, {SDLK_KP_1, VK_NUMPAD1},
+        {SDLK_KP_9, VK_NUMPAD9}, {SDLK_RETURN, VK_RETURN}, {SDLK_KP_ENTER, VK_RETURN},
+        {SDLK_ESCAPE, VK_ESCAPE}, {SDLK_SPACE, VK_SPACE}, {SDLK_BACKSPACE, VK_BACK},
+        {SDLK_TAB, VK_TAB}, {SDLK_LSHIFT, VK_SHIFT}, {SDLK_RCTRL, VK_CONTROL},
+        {SDLK_LALT, VK_MENU}, {SDLK_PAGEUP, VK_PRIOR}, {SDLK_PAGEDOWN, VK_NEXT},
+        {SDLK_HOME, VK_HOME}, {SDLK_END, VK_END}, {SDLK_INSERT, VK_INSERT},
+        {SDLK_DELETE, VK_DELETE}, {SDLK_LEFT, VK_LEFT}, {SDLK_DOWN, VK_DOWN}};
+    for (auto [key, virtualKey] : keys) {
+        SCOPED_TRACE(SDL_GetKeyName(key));
+        pushKey(SDL_KEYDOWN, key);
+        std::vector<Message> taken = pumpAll();
+        ASSERT_EQ(taken.size(), 1u);
+        EXPECT_EQ(taken[0].wParam, static_cast<uintptr_t>(virtualKey));
+        EXPECT_EQ(getAsyncKeyState(virtualKey), static_cast<int16_t>(0x8001));
+        pushKey(SDL_KEYUP, key);
+        pumpAll();
+        EXPECT_EQ(getAsyncKeyState(virtualKey), 0);
+    }
+}
+
+// Shift is down while either Shift key is.
+TEST_F(SdlDriverTest, ATwoSidedKeyIsUpOnlyWhenBothSidesAre) {
+    pushKey(SDL_KEYDOWN, SDLK_LSHIFT);
+    pushKey(SDL_KEYDOWN, SDLK_RSHIFT);
+    pushKey(SDL_KEYUP, SDLK_LSHIFT);
+    pumpAll();
+    EXPECT_EQ(getAsyncKeyState(VK_SHIFT), static_cast<int16_t>(0x8001));
+    pushKey(SDL_KEYUP, SDLK_RSHIFT);
+    pumpAll();
+    EXPECT_EQ(getAsyncKeyState(VK_SHIFT), 0);
+}
+
 TEST_F(SdlDriverTest, TheDataFolderFollowsXdgAndIsCreated) {
     testing_support::TempDir home;
     std::string previousData = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";

@@ -59,24 +59,25 @@ protected:
         platform::destroyWindow(window);
     }
 
-    // An opaque square texture of `size` texels, patterned, made through the real device.
+    // An opaque square texture of `size` texels, patterned, made and written through the
+    // driver as the graphics layer makes its font.
     platform::DeviceTexture* makeTexture(uint32_t size) {
-        IDirect3DTexture9* texture = nullptr;
-        EXPECT_EQ(win32::native(device)->CreateTexture(size, size, 1, 0, D3DFMT_A8R8G8B8,
-                                                       D3DPOOL_MANAGED, &texture, nullptr),
+        platform::DeviceTexture* texture = nullptr;
+        EXPECT_EQ(platform::createTexture(device, size, size, 1, 0, D3DFMT_A8R8G8B8,
+                                          D3DPOOL_MANAGED, texture),
                   D3D_OK);
-        D3DLOCKED_RECT locked;
-        EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        platform::LockedRect locked;
+        EXPECT_EQ(platform::lockRect(texture, 0, locked, nullptr, 0), D3D_OK);
         for (uint32_t y = 0; y < size; ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(static_cast<char*>(locked.pBits) +
-                                                    y * static_cast<uint32_t>(locked.Pitch));
+            auto* row = reinterpret_cast<uint32_t*>(static_cast<char*>(locked.bits) +
+                                                    y * static_cast<uint32_t>(locked.pitch));
             for (uint32_t x = 0; x < size; ++x) {
                 row[x] = 0xFF000000u | patternTexel(x, y);
             }
         }
-        texture->UnlockRect(0);
-        textures.push_back(win32::handle(texture));
-        return textures.back();
+        EXPECT_EQ(platform::unlockRect(texture, 0), D3D_OK);
+        textures.push_back(texture);
+        return texture;
     }
 
     // Draws the texture's top-left 32 x 32 texels at (25, 35), in a scene of its own as the

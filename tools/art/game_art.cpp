@@ -126,7 +126,8 @@ float centredIn(float from, float to, float width) {
     return std::round((from + to - width) / 2);
 }
 
-// The side panel: the title, the four kinds of piece, and how to play.
+// The side panel: the title, the pair of pieces the game deals (1 on the left, 2 on the right,
+// as they fall), and how to play.
 void paintPanel(Canvas& canvas) {
     Distance panel = roundedBox((kPanelLeft + kPanelRight) / 2, kBoardMiddleY,
                                 (kPanelRight - kPanelLeft) / 2, kBoardSize / 2 + 11, 12);
@@ -137,11 +138,10 @@ void paintPanel(Canvas& canvas) {
     paintTitle(canvas, "PUZZLE", 84, 4);
     paintTitle(canvas, "TUMBLIX", 130, 5);
 
-    const int pieceSize = 36, gap = 12;
-    int row = static_cast<int>(centredIn(kPanelLeft, kPanelRight, 4 * pieceSize + 3 * gap));
-    for (int kind = 1; kind <= kPieceKinds; ++kind) {
-        stamp(canvas, makePiece(kind, pieceSize), row + (kind - 1) * (pieceSize + gap), 214);
-    }
+    const int pieceSize = 44;
+    int pair = static_cast<int>(centredIn(kPanelLeft, kPanelRight, 2 * pieceSize));
+    stamp(canvas, makePiece(1, pieceSize), pair, 210);
+    stamp(canvas, makePiece(2, pieceSize), pair + pieceSize, 210);
 
     Rgba heading = rgb(0xB8C4FF), body = rgb(0xE8ECFF);
     const std::string title = "HOW TO PLAY";
@@ -197,6 +197,25 @@ Canvas makePiece(int kind, int size) {
             float fade = 1.0f - std::hypot((x - hx) / rx, (y - hy) / ry);
             return Rgba{1, 1, 1, 0.85f * std::clamp(fade * 1.6f, 0.0f, 1.0f)};
         });
+    return canvas;
+}
+
+Canvas makeIcon() {
+    Canvas canvas(kIconSize, kIconSize);
+    const float c = kIconSize / 2.0f;
+    Distance frame = roundedBox(c, c, c - 2, c - 2, 22);
+    canvas.fill(grown(frame, 1.5f), [](float, float) { return rgb(0x000000, 0.45f); });
+    canvas.fill(frame, bevelled(frame, kSteel, 6, 0.6f));
+    Distance floor = roundedBox(c, c, c - 12, c - 12, 12);
+    canvas.fill(floor, [](float, float y) {
+        return mix(rgb(0x3a4488), rgb(0x1c2250), y / kIconSize);
+    });
+    // The pieces as the game deals them: 1 on the left, 2 on the right.
+    const int piece = 40, left = static_cast<int>(c) - piece;
+    stamp(canvas, makePiece(1, piece), left, 22);
+    stamp(canvas, makePiece(2, piece), left + piece, 22);
+    stamp(canvas, makePiece(1, piece), left, 66);
+    stamp(canvas, makePiece(2, piece), left + piece, 66);
     return canvas;
 }
 

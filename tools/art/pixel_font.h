@@ -1,4 +1,4 @@
-// A 5 x 7 pixel font for the lettering painted into the backdrop: capitals and the space.
+// Lettering painted into the backdrop, in the engine's built-in pixel font (graphics/pixel_font.h).
 #pragma once
 
 #include <string>
