@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fetches Debian 12's lua5.1 source package into DEST (default: build-win32/lua5.1) for the
-# Windows build, which has no system Lua to link (scripts/lib/debian-source.sh: the machine's apt
-# configuration and state stay as they were). The build refuses a tree without Debian's fix for
+# builds with no system Lua to link, Windows and the web (scripts/lib/debian-source.sh: the
+# machine's apt configuration and state stay as they were). The build refuses a tree without Debian's fix for
 # the stack overflow in vararg functions.
 #
 # Leaves DEST/src (the .c files and headers) and DEST/include (the public headers, lua.hpp too).
