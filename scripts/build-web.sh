@@ -43,9 +43,11 @@ build_dependency() {
 }
 
 mkdir -p "$deps"
-# The engine opens video and events only: no audio, joysticks or sensors to carry.
-build_dependency libsdl2 -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_AUDIO=OFF \
-  -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF
+# The engine opens video and events only: no audio, joysticks or sensors to carry. The answers
+# to SDL's configure checks are known (scripts/lib/sdl2-emscripten-checks.cmake).
+build_dependency libsdl2 -C "$root/scripts/lib/sdl2-emscripten-checks.cmake" -DSDL_SHARED=OFF \
+  -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_AUDIO=OFF -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF \
+  -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF
 # stb_image (in Debian's source) reads the PNG images, so no libpng or zlib is needed. Only PNG
 # is read: the other formats stay out of the program.
 build_dependency libsdl2-image -DBUILD_SHARED_LIBS=OFF -DSDL2IMAGE_BACKEND_STB=ON \
