@@ -1,7 +1,7 @@
-# Lua 5.1 for a target without a system Lua (the Windows build): compiled from Debian 12's
-# lua5.1 source package, which scripts/fetch-lua-source.sh fetches into the build tree when the
-# build first needs it. Point TUMBLIX_LUA_SOURCE_DIR at an unpacked Lua 5.1 tree (with the vararg
-# fix) to build that instead. Defines the static library tumblix_lua51.
+# Lua 5.1 for a target without a system Lua (the Windows and web builds): compiled from Debian
+# 12's lua5.1 source package, which scripts/fetch-lua-source.sh fetches into the build tree when
+# the build first needs it. Point TUMBLIX_LUA_SOURCE_DIR at an unpacked Lua 5.1 tree (with the
+# vararg fix) to build that instead. Defines the static library tumblix_lua51.
 
 set(TUMBLIX_LUA_SOURCE_DIR "" CACHE PATH "Unpacked Lua 5.1 source tree; empty fetches Debian's")
 
@@ -37,7 +37,9 @@ add_library(tumblix_lua51 STATIC ${LUA51_SOURCES})
 set_source_files_properties(${LUA51_SOURCES} PROPERTIES LANGUAGE C)
 # Lua is third-party code, built with its own makefile's flags rather than ours.
 target_compile_options(tumblix_lua51 PRIVATE -O2 -w)
-target_include_directories(tumblix_lua51 SYSTEM PUBLIC ${LUA51_INCLUDE_DIR})
+# An installed web engine carries this Lua too, its headers in include/lua5.1.
+target_include_directories(tumblix_lua51 SYSTEM PUBLIC $<BUILD_INTERFACE:${LUA51_INCLUDE_DIR}>
+                                                       $<INSTALL_INTERFACE:include/lua5.1>)
 if(TARGET tumblix_lua51_source)
   add_dependencies(tumblix_lua51 tumblix_lua51_source)
 endif()

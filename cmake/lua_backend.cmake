@@ -1,5 +1,5 @@
 # The Lua the engine embeds, chosen with TUMBLIX_LUA: lua5.1 (the default, and the only one of the
-# Windows build) or luajit (LuaJIT 2.1, the same language and C API, faster). Defines
+# Windows and web builds) or luajit (LuaJIT 2.1, the same language and C API, faster). Defines
 # TUMBLIX_LUA_TARGET (what the engine links), TUMBLIX_LUA_PKG (its pkg-config module, which the
 # installed package and tumblix.pc name), TUMBLIX_LUA_DEB (its Debian development package),
 # TUMBLIX_LUA_RUNTIME_DEB (its Debian shared library, which a program needs to run) and
@@ -13,8 +13,8 @@ if(TUMBLIX_LUA STREQUAL "lua5.1")
   set(TUMBLIX_LUA_RUNTIME_DEB liblua5.1-0)
   set(TUMBLIX_LUA_DIR lua51)
 elseif(TUMBLIX_LUA STREQUAL "luajit")
-  if(TUMBLIX_PLATFORM STREQUAL "win32")
-    message(FATAL_ERROR "TUMBLIX_LUA=luajit: the Windows build embeds Lua 5.1 only")
+  if(TUMBLIX_PLATFORM STREQUAL "win32" OR TUMBLIX_PLATFORM STREQUAL "web")
+    message(FATAL_ERROR "TUMBLIX_LUA=luajit: the ${TUMBLIX_PLATFORM} build embeds Lua 5.1 only")
   endif()
   set(TUMBLIX_LUA_PKG luajit)
   set(TUMBLIX_LUA_DEB libluajit-5.1-dev)
@@ -26,7 +26,8 @@ endif()
 
 file(GLOB TUMBLIX_LUA_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/core/${TUMBLIX_LUA_DIR}/*.cpp)
 
-if(TUMBLIX_PLATFORM STREQUAL "win32")
+# Windows and the browser have no system Lua: it is compiled in.
+if(TUMBLIX_PLATFORM STREQUAL "win32" OR TUMBLIX_PLATFORM STREQUAL "web")
   include(cmake/lua51.cmake)
   set(TUMBLIX_LUA_TARGET tumblix_lua51)
   return()

@@ -1,10 +1,10 @@
 #include "persist/binary_reader.h"
 
-#include <bit>
 #include <cstdint>
 #include <cstring>
 
 #include "core/core.h"
+#include "persist/bit_cast.h"
 #include "platform/os.h"
 
 namespace {
@@ -88,12 +88,12 @@ int BinaryReader::readInt() {
 
 float BinaryReader::readFloat() {
     const unsigned char* data = take(4);
-    return data != nullptr ? std::bit_cast<float>(fromLittleEndian<uint32_t>(data)) : 0.0f;
+    return data != nullptr ? bitCast<float>(fromLittleEndian<uint32_t>(data)) : 0.0f;
 }
 
 double BinaryReader::readDouble() {
     const unsigned char* data = take(8);
-    return data != nullptr ? std::bit_cast<double>(fromLittleEndian<uint64_t>(data)) : 0.0;
+    return data != nullptr ? bitCast<double>(fromLittleEndian<uint64_t>(data)) : 0.0;
 }
 
 std::string BinaryReader::readString() {

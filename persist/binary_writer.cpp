@@ -1,10 +1,10 @@
 #include "persist/binary_writer.h"
 
-#include <bit>
 #include <cstdint>
 #include <cstring>
 
 #include "objects/object.h"
+#include "persist/bit_cast.h"
 #include "platform/os.h"
 
 static_assert(sizeof(int) == 4 && sizeof(float) == 4 && sizeof(double) == 8,
@@ -87,13 +87,13 @@ void BinaryWriter::write(int value) {
 
 void BinaryWriter::write(float value) {
     unsigned char bytes[4];
-    littleEndian(std::bit_cast<uint32_t>(value), bytes);
+    littleEndian(bitCast<uint32_t>(value), bytes);
     put(bytes, sizeof bytes);
 }
 
 void BinaryWriter::write(double value) {
     unsigned char bytes[8];
-    littleEndian(std::bit_cast<uint64_t>(value), bytes);
+    littleEndian(bitCast<uint64_t>(value), bytes);
     put(bytes, sizeof bytes);
 }
 

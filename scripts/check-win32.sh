@@ -15,10 +15,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 source scripts/lib/x11.sh
+source scripts/lib/game-pictures.sh
 
 out=${CHECK_OUT:-$root/build-win32/check}
 screen=1280x1024x24
-board_region="25,35 536,546"  # the 16 x 16 cells of 32 pixels from (25, 35)
 
 scripts/install-deps.sh wine wine64 g++-mingw-w64-x86-64-posix dpkg-dev debian-archive-keyring
 scripts/build-win32.sh
@@ -60,68 +60,6 @@ prepare_wine() {
   timeout 60 wineserver -w  # the settings take effect from the next start
 }
 
-# Plays the game that `command` starts, on $DISPLAY, as described above; `name` names its
-# picture and log. Closes the window with `close` ("keys" for Alt+F4, "signal" for SIGTERM)
-# and leaves the program's exit status in $out/<name>.status. The program runs in a process
-# group of its own, so that whatever it started can be ended with it.
-play() {
-  local name=$1 close=$2 game status=0
-  shift 2
-  setsid "$@" >"$out/$name.log" 2>&1 &
-  local pid=$!
-  if game=$(x11_wait_window "Puzzle Tumblix" 120 "$pid" Engine); then
-    sleep 1  # a few frames, the first pair still near the top
-    x11_press "$game" Left Left Left
-    x11_capture_still "$(x11_client_window "$game" 800 600)" "$out/$name.png" 3 400 || status=1
-    if [[ $close == keys ]]; then
-      x11_press "$game" alt+F4
-    else
-      kill -TERM "$pid"
-    fi
-  else
-    status=1
-  fi
-  local waited=0
-  while kill -0 "$pid" 2>/dev/null && ((waited < 60)); do
-    sleep 0.5
-    waited=$((waited + 1))
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    echo "$name did not end after its window was closed" >&2
-    kill -KILL -- "-$pid" 2>/dev/null || true
-    status=1
-  fi
-  local exit_status=0
-  wait "$pid" || exit_status=$?
-  echo "$exit_status" >"$out/$name.status"
-  return "$status"
-}
-
-# Equal outside the board; within 2 of 255 levels per channel on the board. (ImageMagick's
-# policy refuses to read pipes, so the pieces go through files.)
-compare_pictures() {
-  local picture size outside crop peak
-  for picture in "$out/linux.png" "$out/windows.png"; do
-    [[ -s $picture ]] || { echo "no screenshot: $picture" >&2; return 1; }
-    size=$(identify -format '%wx%h' "$picture")
-    [[ $size == 800x600 ]] || { echo "$picture is $size, not 800x600" >&2; return 1; }
-  done
-  crop=$(awk -v r="$board_region" 'BEGIN { split(r, p, /[ ,]/);
-    printf "%dx%d+%d+%d", p[3] - p[1] + 1, p[4] - p[2] + 1, p[1], p[2] }')
-  for picture in linux windows; do
-    convert "$out/$picture.png" -fill black -draw "rectangle $board_region" \
-      "$out/$picture-outside.png"
-    convert "$out/$picture.png" -crop "$crop" +repage "$out/$picture-board.png"
-  done
-  outside=$(compare -metric AE "$out/linux-outside.png" "$out/windows-outside.png" null: 2>&1 ||
-    true)
-  peak=$(compare -metric PAE "$out/linux-board.png" "$out/windows-board.png" null: 2>&1 || true)
-  echo "pixels that differ outside the board: $outside; largest difference on it: $peak"
-  [[ $outside == 0 ]] || return 1
-  # PAE prints the peak in quantum units, then normalised to 1 in brackets.
-  awk -v p="$peak" 'BEGIN { split(p, a, /[()]/); exit !(a[2] != "" && a[2] * 255 <= 2.0001) }'
-}
-
 # Only 64-bit Wine is installed, and a 32-bit program that cannot start under it still ends
 # with status 0: make sure both programs are 64-bit before trusting any status.
 for program in build-win32/app/puzzle_tumblix.exe build-win32/tests/win32/win32_tests.exe; do
@@ -153,7 +91,7 @@ timeout 60 wineserver -w
 
 windows_status=$(cat "$out/windows.status")
 [[ $windows_status == 0 ]] || { echo "the Windows game exited with $windows_status" >&2; exit 1; }
-compare_pictures || {
+compare_pictures linux windows || {
   echo "the Windows picture differs from the Linux one ($out/windows.png, $out/linux.png)" >&2
   exit 1
 }

@@ -1,46 +1,19 @@
 #!/usr/bin/env bash
 # Fetches Debian 12's lua5.1 source package into DEST (default: build-win32/lua5.1) for the
-# Windows build, which has no system Lua to link. apt reads a private sources file and keeps its
-# lists and cache under DEST, so the machine's apt configuration and state stay as they were.
-# Debian's patches come applied by dpkg-source; the build refuses a tree without the fix for
+# builds with no system Lua to link, Windows and the web (scripts/lib/debian-source.sh: the
+# machine's apt configuration and state stay as they were). The build refuses a tree without Debian's fix for
 # the stack overflow in vararg functions.
 #
 # Leaves DEST/src (the .c files and headers) and DEST/include (the public headers, lua.hpp too).
-# Set TUMBLIX_DEBIAN_MIRROR to use another Debian mirror.
 set -euo pipefail
 
 dest=${1:-$(cd "$(dirname "$0")/.." && pwd)/build-win32/lua5.1}
-mirror=${TUMBLIX_DEBIAN_MIRROR:-http://deb.debian.org/debian}
-keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+source "$(dirname "$0")/lib/debian-source.sh"
 
-for tool in apt-get dpkg-source; do
-  command -v "$tool" >/dev/null || {
-    echo "fetch-lua-source: '$tool' is missing (install apt and dpkg-dev)" >&2
-    exit 1
-  }
-done
-[[ -r $keyring ]] || { echo "fetch-lua-source: $keyring is missing" >&2; exit 1; }
-
-apt_dir=$dest/apt
 work=$dest/unpack
-rm -rf "$apt_dir" "$work" "$dest/src" "$dest/include"
-mkdir -p "$apt_dir/lists/partial" "$apt_dir/parts" "$apt_dir/cache/archives/partial" "$work"
-echo "deb-src [signed-by=$keyring] $mirror bookworm main" >"$apt_dir/sources.list"
-
-apt_options=(
-  -o "Dir::Etc::SourceList=$apt_dir/sources.list"
-  -o "Dir::Etc::SourceParts=$apt_dir/parts"
-  -o "Dir::State::Lists=$apt_dir/lists"
-  -o "Dir::Cache=$apt_dir/cache"
-  # The unprivileged download user could not write into a private directory under a build tree.
-  -o "APT::Sandbox::User=$(id -un)"
-  -qq
-)
-apt-get "${apt_options[@]}" update
-(cd "$work" && apt-get "${apt_options[@]}" source lua5.1 >/dev/null)
-
-tree=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'lua5.1-*' | head -n 1)
-[[ -n $tree && -f $tree/src/ldo.c ]] || {
+rm -rf "$work" "$dest/src" "$dest/include"
+tree=$(debian_source lua5.1 "$work" "$dest/apt")
+[[ -f $tree/src/ldo.c ]] || {
   echo "fetch-lua-source: no unpacked lua5.1 tree under $work" >&2
   exit 1
 }
@@ -54,5 +27,8 @@ mv "$tree/src" "$dest/src"
 mkdir -p "$dest/include"
 cp "$dest/src/lua.h" "$dest/src/luaconf.h" "$dest/src/lualib.h" "$dest/src/lauxlib.h" \
   "$tree/etc/lua.hpp" "$dest/include/"
-rm -rf "$work" "$apt_dir"
+# Debian's luaconf.h names C module folders by the multiarch triplet, from a header its build
+# generates. A static Lua without dlopen never searches those folders: any name will do.
+echo '#define DEB_HOST_MULTIARCH "static"' >"$dest/include/lua5.1-deb-multiarch.h"
+rm -rf "$work"
 echo "fetch-lua-source: $(basename "$tree") ready in $dest" >&2

@@ -169,10 +169,6 @@ intptr_t defWindowProc(WindowHandle, uint32_t, uintptr_t, intptr_t) {
     return 0;
 }
 
-void sleep(uint32_t milliseconds) {
-    SDL_Delay(milliseconds);
-}
-
 uint32_t timeGetTime() {
     auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
     auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart);
