@@ -1,8 +1,10 @@
 # The web driver, included by platform/CMakeLists.txt with TUMBLIX_PLATFORM=web (an emscripten
-# build): the SDL driver with the browser's own sleep and message boxes in place of SDL's.
+# build): the SDL driver with the browser's own sleep and message boxes in place of SDL's, and
+# its stack services in place of the POSIX signal ones.
 # SDL_SOURCES comes in as the SDL driver's files and leaves as the web driver's.
 list(REMOVE_ITEM SDL_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/sdl/sdl_sleep.cpp
-     ${CMAKE_CURRENT_SOURCE_DIR}/sdl/sdl_message_box.cpp)
+     ${CMAKE_CURRENT_SOURCE_DIR}/sdl/sdl_message_box.cpp
+     ${CMAKE_CURRENT_SOURCE_DIR}/posix/posix_stack.cpp)
 file(GLOB WEB_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/web/*.cpp)
 list(APPEND SDL_SOURCES ${WEB_SOURCES})
 

@@ -14,11 +14,26 @@ cd "$work/play"
 
 start_session
 start_game "$work/bin/$(basename "$game")"
-wait_for_game_window
-boxes_before=$boxes_dismissed
-wait_for_exit 30
+# The error box follows the window at once, and a box is answered as soon as it is seen: so each
+# look notes the window before it answers a box, and the boxes answered after the window was
+# seen are counted, until the game ends.
+window_seen=0
+boxes_after_window=0
+look() {
+    game_ended && return 0
+    [[ -n "$(visible_window "Puzzle Tumblix")" ]] && window_seen=1
+    if dismiss_box && ((window_seen)); then
+        boxes_after_window=$((boxes_after_window + 1))
+    fi
+    return 1
+}
+wait_until 120 0.2 look || fail "the game did not end within 120 s"
+game_status=0
+wait "$game_pid" || game_status=$?
+game_pid=""
+((window_seen)) || fail "the game ended without showing its window"
 ((game_status == 1)) || fail "the game ended with status $game_status, not 1"
-((boxes_dismissed > boxes_before)) || fail "no error box was shown after the window"
+((boxes_after_window > 0)) || fail "no error box was shown after the window"
 place=$(realpath "$work")
 looked="$place/play/resources/aaa.png, $place/bin/resources/aaa.png"
 looked+=", $place/share/puzzle-tumblix/resources/aaa.png"

@@ -52,12 +52,14 @@ start_session() {
     Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$work/display" \
         2>"$work/xvfb.log" &
     xvfb_pid=$!
-    wait_until 20 0.1 display_ready || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+    wait_until 60 0.1 display_ready || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
     export DISPLAY=":$(head -n 1 "$work/display")"
     unset WAYLAND_DISPLAY SDL_VIDEODRIVER SDL_RENDER_DRIVER
     openbox --sm-disable >"$work/wm.log" 2>&1 &
     wm_pid=$!
-    wait_until 20 0.1 wm_ready || fail "the window manager did not start"
+    # A loaded machine can take long to start a program: the deadlines allow for it, and cost
+    # nothing when things go well.
+    wait_until 60 0.1 wm_ready || fail "the window manager did not start within 60 s"
 }
 
 # Starts the game (path $1) in the current directory, its output kept for failure reports.
@@ -107,7 +109,7 @@ find_game_window() {
     return 1
 }
 wait_for_game_window() {
-    wait_until 60 0.2 find_game_window || fail "no game window within 60 s"
+    wait_until 120 0.2 find_game_window || fail "no game window within 120 s"
 }
 
 game_ended() { ! game_running; }
