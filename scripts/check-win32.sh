@@ -5,7 +5,8 @@
 #  2. runs the driver's tests under Wine 8 inside Xvfb, in a fresh Wine prefix;
 #  3. plays the Windows game under Wine and the Linux game side by side, each on its own Xvfb
 #     screen and in the same way: answers the start-up format warning, moves the first pair
-#     three columns left, waits until the board has filled up and the picture stands still,
+#     three columns left (each press paced by the board the game shows, so that a slow machine
+#     loses none), waits until the board has filled up and the picture stands still,
 #     captures the client area, and closes the window;
 #  4. compares the two pictures: equal outside the board, within 2 levels on the board, where
 #     every cell is alpha-blended; and the Windows game must have exited with status 0.
@@ -15,6 +16,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 source scripts/lib/x11.sh
+source tests/e2e/board_reader.sh
 
 out=${CHECK_OUT:-$root/build-win32/check}
 screen=1280x1024x24
@@ -60,6 +62,18 @@ prepare_wine() {
   timeout 60 wineserver -w  # the settings take effect from the next start
 }
 
+# Waits for the first pair near the top of the game's window `game` (client area `client`)
+# and moves it three columns left.
+move_first_pair() {
+  local game=$1 client=$2 deadline=$((SECONDS + 120))
+  until first_pair_near_top "$client"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.2
+  done
+  x11_focus "$game"
+  move_pair "$client" Left 3 300
+}
+
 # Plays the game that `command` starts, on $DISPLAY, as described above; `name` names its
 # picture and log. Closes the window with `close` ("keys" for Alt+F4, "signal" for SIGTERM)
 # and leaves the program's exit status in $out/<name>.status. The program runs in a process
@@ -70,9 +84,16 @@ play() {
   setsid "$@" >"$out/$name.log" 2>&1 &
   local pid=$!
   if game=$(x11_wait_window "Puzzle Tumblix" 120 "$pid" Engine); then
-    sleep 1  # a few frames, the first pair still near the top
-    x11_press "$game" Left Left Left
-    x11_capture_still "$(x11_client_window "$game" 800 600)" "$out/$name.png" 3 400 || status=1
+    local client
+    client=$(x11_client_window "$game" 800 600)
+    work="$out/$name-board"  # where the board reader keeps its screenshots
+    mkdir -p "$work"
+    if move_first_pair "$game" "$client"; then
+      x11_capture_still "$client" "$out/$name.png" 3 400 || status=1
+    else
+      echo "$name: the first pair could not be moved three columns left" >&2
+      status=1
+    fi
     if [[ $close == keys ]]; then
       x11_press "$game" alt+F4
     else
