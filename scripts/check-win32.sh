@@ -50,9 +50,55 @@ x11_start "$screen" "$out/xvfb-linux.log"
 linux_display=$XVFB_DISPLAY
 servers+=("$XVFB_PID")
 
+# The Windows path of a file, through the Z: drive that maps the Unix root.
+windows_path() {
+  local path
+  path=$(realpath -m "$1")
+  echo "Z:${path//\//\\}"
+}
+
+# Wine's server records a program's exit status when its last thread ends, and kills the process
+# if it has not gone half a second later, which on a loaded machine it may not have: its Unix
+# status then reads "killed" for a program that ended well. So Windows programs run from a batch
+# file, which cmd waits on, and which writes the program's own status to a file.
+#
+# Writes $out/<name>.bat, which runs `program` (a file, or one of Wine's own programs) with
+# `args` and writes its status to $out/<name>.status.
+wine_batch() {
+  local name=$1 program=$2 line arg
+  shift 2
+  [[ -f $program ]] && program=$(windows_path "$program")
+  line="\"$program\""
+  for arg in "$@"; do
+    line+=" \"$arg\""
+  done
+  # The space before '>' keeps a one-digit status from being read as a handle number.
+  printf '@%s\r\n@echo %%errorlevel%% >"%s"\r\n' "$line" "$(windows_path "$out/$name.status")" \
+    >"$out/$name.bat"
+  rm -f "$out/$name.status"
+}
+
+# The status that $out/<name>.bat wrote, or nothing when it wrote none.
+wine_status() {
+  tr -d ' \r\n' <"$out/$1.status" 2>/dev/null || true
+}
+
+# Runs `program` with `args` as wine_batch does, within `seconds`, its output going to standard
+# output; true when it exited with status 0.
+wine_run() {
+  local seconds=$1 name
+  shift
+  name=$(basename "$(mktemp -u "$out/wine-run.XXXXXX")")
+  wine_batch "$name" "$@"
+  timeout -k 10 "$seconds" wine cmd /c "$(windows_path "$out/$name.bat")" || true
+  local status
+  status=$(wine_status "$name")
+  [[ $status == 0 ]] || { echo "$1 exited with status '${status:-none}'" >&2; return 1; }
+}
+
 prepare_wine() {
-  timeout 180 wineboot --init >"$out/wineboot.log" 2>&1
-  local reg=(timeout 60 wine reg add)
+  wine_run 180 wineboot --init >"$out/wineboot.log" 2>&1
+  local reg=(wine_run 60 reg add)
   # Unmanaged windows answer at once under a bare X server, where managed ones wait seconds.
   "${reg[@]}" 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
   # A virtual desktop lists the common display modes below its size (Xvfb offers only its
@@ -153,12 +199,13 @@ done
 echo "== Win32 driver tests under Wine"
 export DISPLAY=$windows_display
 prepare_wine
-timeout 300 wine build-win32/tests/win32/win32_tests.exe
+wine_run 300 build-win32/tests/win32/win32_tests.exe
 
 echo "== The game under Wine and on Linux"
 (
   export DISPLAY=$windows_display
-  play windows keys timeout -k 10 600 wine build-win32/app/puzzle_tumblix.exe
+  wine_batch windows-game build-win32/app/puzzle_tumblix.exe  # windows.status is then cmd's
+  play windows keys timeout -k 10 600 wine cmd /c "$(windows_path "$out/windows-game.bat")"
 ) &
 windows_play=$!
 (
@@ -172,7 +219,7 @@ wait "$linux_play" || failed=1
 timeout 60 wineserver -w
 ((failed == 0)) || { echo "a game could not be played through (logs in $out)" >&2; exit 1; }
 
-windows_status=$(cat "$out/windows.status")
+windows_status=$(wine_status windows-game)
 [[ $windows_status == 0 ]] || { echo "the Windows game exited with $windows_status" >&2; exit 1; }
 compare_pictures || {
   echo "the Windows picture differs from the Linux one ($out/windows.png, $out/linux.png)" >&2
