@@ -6,8 +6,8 @@
 #  3. plays the Windows game under Wine and the Linux game side by side, each on its own Xvfb
 #     screen and in the same way: answers the start-up format warning, moves the first pair
 #     three columns left (each press paced by the board the game shows, so that a slow machine
-#     loses none), waits until the board has filled up and the picture stands still,
-#     captures the client area, and closes the window;
+#     loses none), waits until the board has filled up (read from the board itself) and the
+#     picture stands still, captures the client area, and closes the window;
 #  4. compares the two pictures: equal outside the board, within 2 levels on the board, where
 #     every cell is alpha-blended; and the Windows game must have exited with status 0.
 # Installs what is missing first. Pictures and logs stay in $CHECK_OUT (default
@@ -120,6 +120,17 @@ move_first_pair() {
   move_pair "$client" Left 3 300
 }
 
+# Waits until the pairs have stacked up to the top of the board in `client`. (A picture that
+# holds still for some seconds is no sign of that: on a loaded machine the game may not reach
+# its next step in them.)
+wait_for_full_board() {
+  local deadline=$((SECONDS + 400))
+  until entry_column_full "$1"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 1
+  done
+}
+
 # Plays the game that `command` starts, on $DISPLAY, as described above; `name` names its
 # picture and log. Closes the window with `close` ("keys" for Alt+F4, "signal" for SIGTERM)
 # and leaves the program's exit status in $out/<name>.status. The program runs in a process
@@ -134,11 +145,14 @@ play() {
     client=$(x11_client_window "$game" 800 600)
     work="$out/$name-board"  # where the board reader keeps its screenshots
     mkdir -p "$work"
-    if move_first_pair "$game" "$client"; then
-      x11_capture_still "$client" "$out/$name.png" 3 400 || status=1
-    else
+    if ! move_first_pair "$game" "$client"; then
       echo "$name: the first pair could not be moved three columns left" >&2
       status=1
+    elif ! wait_for_full_board "$client"; then
+      echo "$name: the board did not fill up" >&2
+      status=1
+    else
+      x11_capture_still "$client" "$out/$name.png" 3 60 || status=1
     fi
     if [[ $close == keys ]]; then
       x11_press "$game" alt+F4

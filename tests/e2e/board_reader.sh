@@ -58,6 +58,16 @@ first_pair_near_top() {
     return 1
 }
 
+# True when the pairs have stacked up to the top of columns 7 and 8 in window $1: no pair can
+# enter then, and nothing on the board moves again.
+entry_column_full() {
+    read_board_of "$1" || return 1
+    local row
+    for row in "${board[@]}"; do
+        [[ ${row:7:2} == 12 ]] || return 1
+    done
+}
+
 # Sets pair_row and pair_column to the cell of the topmost falling pair's left piece in `board`
 # (a '1' with a '2' at its right); false when there is none.
 pair_row=""
