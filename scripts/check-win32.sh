@@ -96,7 +96,16 @@ wine_run() {
   [[ $status == 0 ]] || { echo "$1 exited with status '${status:-none}'" >&2; return 1; }
 }
 
+# One Wine server for the whole check, kept even while no program runs. A server left without
+# programs shuts itself down 3 seconds later and refuses to start programs while it does, which
+# the next program of a check on a loaded machine may run into.
+start_wineserver() {
+  wineserver -p >>"$out/wineserver.log" 2>&1
+}
+
 prepare_wine() {
+  mkdir -p "$WINEPREFIX"
+  start_wineserver
   wine_run 180 wineboot --init >"$out/wineboot.log" 2>&1
   local reg=(wine_run 60 reg add)
   # Unmanaged windows answer at once under a bare X server, where managed ones wait seconds.
@@ -105,7 +114,10 @@ prepare_wine() {
   # own), so the game's own rules find the windowed 800 x 600 they ask for.
   "${reg[@]}" 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
   "${reg[@]}" 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "${screen%x*}" /f >/dev/null
-  timeout 60 wineserver -w  # the settings take effect from the next start
+  # The settings take effect from the server's next start.
+  timeout 60 wineserver -k
+  timeout 60 wineserver -w
+  start_wineserver
 }
 
 # Waits for the first pair near the top of the game's window `game` (client area `client`)
@@ -235,7 +247,6 @@ linux_play=$!
 failed=0
 wait "$windows_play" || failed=1
 wait "$linux_play" || failed=1
-timeout 60 wineserver -w
 ((failed == 0)) || { echo "a game could not be played through (logs in $out)" >&2; exit 1; }
 
 windows_status=$(wine_status windows-game)
