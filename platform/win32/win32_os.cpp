@@ -1,5 +1,6 @@
 // The Win32 driver's OS services: the thread's message queue, the multimedia clock, the
 // asynchronous key state, message boxes and the common application data folder.
+#include <array>
 #include <utility>
 
 #include "platform/os.h"
@@ -22,6 +23,18 @@ struct Peeked {
     bool valid = false;
 };
 Peeked lastPeeked;
+
+// Which keys went down, by the key messages the pump took off the queue, since each key's last
+// read. The OS's own "pressed since the last call" bit is documented as unreliable and Wine
+// does not keep it, so without this a tap that begins and ends between two frames is lost.
+std::array<bool, 256> pressedSinceRead{};
+
+void notePress(const MSG& native) {
+    if ((native.message == WM_KEYDOWN || native.message == WM_SYSKEYDOWN) &&
+        native.wParam < pressedSinceRead.size()) {
+        pressedSinceRead[native.wParam] = true;
+    }
+}
 
 bool isLastPeeked(const platform::Message& message) {
     return lastPeeked.valid && message.window == lastPeeked.message.window &&
@@ -62,6 +75,7 @@ bool peekMessage(Message& message) {
     if (got == 0) {
         return false;
     }
+    notePress(native);
     message = Message{win32::windowOf(native.hwnd), native.message, native.wParam, native.lParam};
     lastPeeked = Peeked{native, message, true};
     return true;
@@ -107,7 +121,11 @@ int16_t getAsyncKeyState(int virtualKey) {
     if (virtualKey < 0 || virtualKey > 255) {
         return 0;
     }
-    return GetAsyncKeyState(virtualKey);
+    // "Down now" stays the system's: it is reliable, and a key released while another program
+    // has the focus never sends this thread its key-up.
+    const bool down = (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
+    const bool pressed = std::exchange(pressedSinceRead[static_cast<size_t>(virtualKey)], false);
+    return static_cast<int16_t>((down ? 0x8000 : 0) | (pressed ? 1 : 0));
 }
 
 int messageBox(const std::string& text, const std::string& caption, uint32_t style) {

@@ -1,23 +1,64 @@
 # shellcheck shell=bash disable=SC2154  # $out is set by the script that sources this file
 # Puzzle Tumblix played the same way by the checks of each build, and the pictures compared.
 # Source this file after scripts/lib/x11.sh; pictures and logs go to the folder $out.
+source "$(dirname "${BASH_SOURCE[0]}")/../../tests/e2e/board_reader.sh"
 
 board_region="25,35 536,546"  # the 16 x 16 cells of 32 pixels from (25, 35)
 
+# Waits for the first pair near the top of the game's window `game` (client area `client`)
+# and moves it three columns left.
+move_first_pair() {
+  local game=$1 client=$2 deadline=$((SECONDS + 120))
+  until first_pair_near_top "$client"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.2
+  done
+  x11_focus "$game"
+  move_pair "$client" Left 3 300
+}
+
+# Waits until the pairs have stacked up to the top of the board in `client`, however slowly the
+# game goes on a loaded machine; false only when its board stops changing for two minutes. (A
+# picture that holds still for some seconds is no sign of a full board: a slow game may not reach
+# its next step in them.)
+wait_for_full_board() {
+  local seen="" changed=$SECONDS
+  until entry_column_full "$1"; do
+    if [[ ${board[*]} != "$seen" ]]; then
+      seen=${board[*]}
+      changed=$SECONDS
+    fi
+    ((SECONDS - changed < 120)) || return 1
+    sleep 1
+  done
+}
+
 # Plays the game that `command` starts, on $DISPLAY: answers the start-up box, moves the first
-# pair three columns left, and once the board has filled up and the picture stands still,
-# captures the 800 x 600 client area into $out/<name>.png; <name>.log keeps what it printed. Closes the window with `close` ("keys" for Alt+F4, "signal" for SIGTERM)
-# and leaves the program's exit status in $out/<name>.status. The program runs in a process
-# group of its own, so that whatever it started can be ended with it.
+# pair three columns left (each press paced by the board the game shows, so that a slow machine
+# loses none), and once the board has filled up and the picture stands still, captures the
+# 800 x 600 client area into $out/<name>.png; <name>.log keeps what it printed. Closes the
+# window with `close` ("keys" for Alt+F4, "signal" for SIGTERM) and leaves the program's exit
+# status in $out/<name>.status. The program runs in a process group of its own, so that
+# whatever it started can be ended with it.
 play() {
   local name=$1 close=$2 game status=0
   shift 2
   setsid "$@" >"$out/$name.log" 2>&1 &
   local pid=$!
   if game=$(x11_wait_window "Puzzle Tumblix" 120 "$pid" Engine); then
-    sleep 1  # a few frames, the first pair still near the top
-    x11_press "$game" Left Left Left
-    x11_capture_still "$(x11_client_window "$game" 800 600)" "$out/$name.png" 3 400 || status=1
+    local client
+    client=$(x11_client_window "$game" 800 600)
+    work="$out/$name-board"  # where the board reader keeps its screenshots
+    mkdir -p "$work"
+    if ! move_first_pair "$game" "$client"; then
+      echo "$name: the first pair could not be moved three columns left" >&2
+      status=1
+    elif ! wait_for_full_board "$client"; then
+      echo "$name: the board stopped changing before it filled up" >&2
+      status=1
+    else
+      x11_capture_still "$client" "$out/$name.png" 3 60 || status=1
+    fi
     if [[ $close == keys ]]; then
       x11_press "$game" alt+F4
     else

@@ -72,13 +72,18 @@ x11_client_window() {
   echo "${child:-$id}"
 }
 
-# Gives `id` the keyboard focus and presses and releases each key in turn, holding each for a
-# few frames so that a program that polls the key state sees it down.
+# Gives `id` the keyboard focus.
+x11_focus() {
+  xdotool windowfocus "$1"
+  sleep 0.1
+}
+
+# Gives `id` the keyboard focus and presses and releases each key in turn: for keys a program
+# takes as messages (a box's Return, Alt+F4). Keys a game polls need pacing by what it shows.
 x11_press() {
   local id=$1 key
   shift
-  xdotool windowfocus "$id"
-  sleep 0.1
+  x11_focus "$id"
   for key in "$@"; do
     xdotool keydown "$key"
     sleep 0.15

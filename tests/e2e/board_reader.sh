@@ -46,3 +46,89 @@ print_board() {
         printf '\n    %s' "$row"
     done
 }
+
+# True when the first pair, in columns 7 and 8, is in the top five rows of window $1: rows enough
+# below it for three paced moves (move_pair).
+first_pair_near_top() {
+    read_board_of "$1" || return 1
+    local row
+    for ((row = 0; row < 5; ++row)); do
+        [[ "${board[row]}" == ".......12......." ]] && return 0
+    done
+    return 1
+}
+
+# True when the pairs have stacked up to the top of columns 7 and 8 in window $1: no pair can
+# enter then, and nothing on the board moves again.
+entry_column_full() {
+    read_board_of "$1" || return 1
+    local row
+    for row in "${board[@]}"; do
+        [[ ${row:7:2} == 12 ]] || return 1
+    done
+}
+
+# Sets pair_row and pair_column to the cell of the topmost falling pair's left piece in `board`
+# (a '1' with a '2' at its right); false when there is none.
+pair_row=""
+pair_column=""
+find_pair() {
+    local row before
+    for ((row = 0; row < 16; ++row)); do
+        before=${board[row]%%12*}
+        if [[ $before != "${board[row]}" ]]; then
+            pair_row=$row
+            pair_column=${#before}
+            return 0
+        fi
+    done
+    return 1
+}
+
+# Moves the falling pair in window $1 (which has the keyboard focus) $3 columns with the arrow
+# key $2 (Left or Right) as quickly as the game follows, however slow the machine. The game
+# moves the pair on a frame that reads the key down after one that read it up, so each press is
+# held until the pair is seen moved, then released for a moment. Should the pair fall two rows
+# after the press without moving (no frame saw the key up in between), the key is released
+# until the pair has fallen two rows more (a row takes at least 23 frames) and pressed again.
+# False, with the key released and the reason on standard error, after $4 seconds (default 60).
+move_pair() {
+    local window=$1 key=$2 count=$3 deadline=$((SECONDS + ${4:-60})) step=1 column pressed_row
+    [[ $key == Left ]] && step=-1
+    read_pair_until true || return 1
+    column=$pair_column
+    while ((count > 0)); do
+        xdotool keydown "$key"
+        pressed_row=""
+        read_pair_until moved_or_missed || { xdotool keyup "$key"; return 1; }
+        xdotool keyup "$key"
+        if ((pair_column == column + step)); then
+            column=$pair_column
+            count=$((count - 1))
+            sleep 0.2
+        else
+            echo "the pair did not move with $key down; pressing it again" >&2
+            read_pair_until true || return 1
+            pressed_row=$pair_row
+            read_pair_until fallen_two_rows || return 1
+        fi
+    done
+}
+
+# Reads the pair (read_board_of, find_pair) from `window` until `condition` holds, within
+# move_pair's `deadline`.
+read_pair_until() {
+    until read_board_of "$window" && find_pair && "$1"; do
+        if ((SECONDS >= deadline)); then
+            echo "the pair did not move or fall as expected:$(print_board)" >&2
+            return 1
+        fi
+        sleep 0.1
+    done
+}
+moved_or_missed() {
+    ((pair_column == column + step)) && return 0
+    [[ -n $pressed_row ]] || pressed_row=$pair_row
+    fallen_two_rows
+}
+fallen_two_rows() { ((pair_row >= pressed_row + 2)); }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plays Puzzle Tumblix as a person would: starts the real program on a desktop (Xvfb with a
 # window manager), answers the start-up box, moves the first pair three columns left with the
-# arrow keys, reads from screenshots where it lands, and closes the window with Alt+F4.
+# arrow keys (each press paced by the board the game shows), reads from screenshots where it
+# lands, and closes the window with Alt+F4.
 # Set E2E_SCREENSHOT to a path to keep the screenshot of the landed pair.
 game=$(realpath "$1")
 source "$(dirname "$0")/x_session.sh"
@@ -14,17 +15,11 @@ echo "game window $game_window after $boxes_dismissed box(es)"
 [[ $(window_size "$game_window") == 800x600 ]] ||
     fail "the window's client area is $(window_size "$game_window"), not 800x600"
 
-# The first pair is in the top rows of column 7 and 8 before the keys are pressed.
-pair_near_top() {
-    read_board_of "$game_window" || return 1
-    for ((row = 0; row < 8; ++row)); do
-        [[ "${board[row]}" == ".......12......." ]] && return 0
-    done
-    return 1
-}
-wait_until 30 0.2 pair_near_top || fail "no pair in the top rows; the board was:$(print_board)"
+wait_until 30 0.2 first_pair_near_top "$game_window" ||
+    fail "no pair in the top rows; the board was:$(print_board)"
 
-timeout 10 xdotool windowactivate --sync "$game_window" key --delay 250 Left Left Left
+timeout 10 xdotool windowactivate --sync "$game_window"
+move_pair "$game_window" Left 3 120 || fail "the pair could not be moved three columns left"
 
 # It lands on the floor three columns left of where it appeared, which the next pair, entering
 # at the top, confirms (a pair in the bottom row is still falling until its next step).
