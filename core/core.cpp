@@ -1,34 +1,46 @@
 // The Core's life, its Lua state with the three layers of globals, and the object operations.
 #include "core/core.h"
+#include "core/core_parts.h"
 
 #include <cstdio>
 #include <memory>
 
 #include "core/c_stack_guard.h"
 #include "core/environment_metatables.h"
-#include "core/lock.h"
+#include "core/object.h"
 #include "core/script_functions.h"
+#include "core/script_guard.h"
 #include "log/log.h"
-#include "objects/object.h"
 
 Core::Core(ObjectFactory objectFactory, FrameCallback frameCallback)
-    : objectFactory(std::move(objectFactory)), frameCallback(std::move(frameCallback)) {}
+    : objectFactory(std::move(objectFactory)),
+      frameCallback(std::move(frameCallback)),
+      parts(std::make_unique<Parts>(*this)) {}
 
 Core::~Core() {
-    if (luaState != nullptr) {
-        lua_close(luaState);
-        luaState = nullptr;
-    }
+    closeLuaState();
     discardObjects();
 }
 
-Core* Core::fromLua(lua_State* L) {
-    void* core = nullptr;
-    return lua_getallocf(L, &core) == allocateLua ? static_cast<Core*>(core) : nullptr;
+// Every script thread ends with the state; the records of them go too.
+void Core::closeLuaState() {
+    if (luaState != nullptr) {
+        lua_close(luaState);
+        luaState = nullptr;
+        parts->anchors.detach();
+        parts->memory.rewind();
+    }
+    parts->threads.attach(nullptr);
+    parts->threads.clear();
 }
 
-void* Core::allocateLua(void* core, void* block, size_t oldSize, size_t newSize) {
-    return LuaMemory::reallocate(&static_cast<Core*>(core)->luaMemory, block, oldSize, newSize);
+Core* Core::fromLua(lua_State* L) {
+    void* parts = nullptr;
+    return lua_getallocf(L, &parts) == allocateLua ? &static_cast<Parts*>(parts)->core : nullptr;
+}
+
+void* Core::allocateLua(void* parts, void* block, size_t oldSize, size_t newSize) {
+    return LuaMemory::reallocate(&static_cast<Parts*>(parts)->memory, block, oldSize, newSize);
 }
 
 namespace {
@@ -84,22 +96,12 @@ bool Core::resetScripting() {
         Log::info("resetScripting: refused while a script runs; ask with requestResetScripting.");
         return false;
     }
-    if (luaState != nullptr) {
-        lua_close(luaState);  // every script thread ends with it
-        luaState = nullptr;
-        anchors = nullptr;
-        luaMemory.rewind();
-    }
+    closeLuaState();
     discardObjects();
-    threads.clear();
-    compiledScripts.forget();
-    anchorSlots.clear();
-    adoptedCount = 0;
-    pendingAdoption = nullptr;
-    heldException = nullptr;
+    parts->compiledScripts.forget();
     nextObjectId = 1;
 
-    luaState = lua_newstate(allocateLua, this);
+    luaState = lua_newstate(allocateLua, parts.get());
     if (luaState != nullptr) {
         lua_atpanic(luaState, reportUnprotectedError);
     }
@@ -107,12 +109,13 @@ bool Core::resetScripting() {
         if (luaState != nullptr) {
             lua_close(luaState);
             luaState = nullptr;
-            luaMemory.rewind();
+            parts->memory.rewind();
         }
         Log::error("Failed to create the Lua state: out of memory.");
     }
     anchorLuaState();
-    objects.reserve(1000);
+    parts->threads.attach(luaState);
+    parts->objects.reserve(1000);
     return true;
 }
 
@@ -122,32 +125,16 @@ bool Core::resetScripting() {
 void Core::anchorLuaState() {
     lua_pushlightuserdata(luaState, const_cast<char*>(&kNewAnchorsKey));
     lua_rawget(luaState, LUA_REGISTRYINDEX);
-    anchors = lua_tothread(luaState, -1);
+    parts->anchors.attach(lua_tothread(luaState, -1));
     lua_pushlightuserdata(luaState, const_cast<char*>(&kNewAnchorsKey));
     lua_pushnil(luaState);
     lua_rawset(luaState, LUA_REGISTRYINDEX);
 }
 
-void Core::pushAnchored(lua_State* L, int slot) const {
-    lua_pushvalue(anchors, slot);
-    lua_xmove(anchors, L, 1);
-}
-
-int Core::anchor(lua_State* L) {
-    pushAnchored(L, kAnchorTable);
-    lua_insert(L, -2);
-    const int reference = anchorSlots.add(L, lua_gettop(L) - 1);
-    lua_pop(L, 1);
-    return reference;
-}
-
-void Core::unanchor(int reference) {
-    anchorSlots.remove(anchors, kAnchorTable, reference);
-}
-
 bool Core::isScriptRunning() const {
     lua_Debug frame;
-    return scriptsRunning > 0 || (luaState != nullptr && lua_getstack(luaState, 0, &frame) != 0);
+    return parts->threads.anyRunning() ||
+           (luaState != nullptr && lua_getstack(luaState, 0, &frame) != 0);
 }
 
 void Core::requestLoadState(std::string path, std::function<void(bool loaded)> done) {
@@ -209,12 +196,12 @@ int Core::buildLuaState(lua_State* L) {
     lua_setfield(L, LUA_GLOBALSINDEX, "core");
     lua_createtable(L, 0, 0);
     lua_setfield(L, LUA_GLOBALSINDEX, "state");
-    EnvironmentMetatables::install(L, anchors);
+    EnvironmentMetatables::install(L);
     pushScriptThreadFunctions(L);
     lua_xmove(L, anchors, 2);
     installScriptFunctions(L);
     for (const auto& [name, function] : core->functions) {
-        lua_pushcclosure(L, function, 0);
+        pushGuardedFunction(L, function, name.c_str());
         lua_setfield(L, LUA_GLOBALSINDEX, name.c_str());
     }
 
@@ -234,18 +221,7 @@ void Core::registerFunction(const std::string& name, lua_CFunction function) {
 }
 
 std::unique_ptr<Object> Core::makeObject(int type, const std::string& script, int id) {
-    std::unique_ptr<Object> object(type == 0 ? new Object : nullptr);
-    if (object == nullptr && objectFactory) {
-        object.reset(objectFactory(type));
-    }
-    if (object != nullptr) {
-        object->type = type;
-        object->script = script;
-        object->core = this;
-        object->id = id;
-        object->listSlot = kDetached;
-    }
-    return object;
+    return ObjectList::make(objectFactory, this, type, script, id);
 }
 
 Object* Core::createObject(int type, const std::string& script) {
@@ -259,17 +235,14 @@ Object* Core::createObject(int type, const std::string& script) {
     if (object == nullptr) {
         return nullptr;
     }
-    appendObject(object.get());
+    parts->objects.append(object.get());
     // Wraps at the end of the int range instead of overflowing: a loaded file may set any value.
     nextObjectId = static_cast<int>(static_cast<unsigned>(nextObjectId) + 1u);
     return object.release();
 }
 
 Object* Core::findObject(int id) const {
-    if (objectAtHand != nullptr && objectAtHand->id == id && objectAtHand->firstWithId) {
-        return objectAtHand;
-    }
-    return objectsById.find(id);
+    return parts->objects.find(id);
 }
 
 bool Core::deleteObject(int id) {
@@ -277,7 +250,69 @@ bool Core::deleteObject(int id) {
     if (object == nullptr) {
         return false;
     }
-    detachObject(object);
-    destroyObject(object);
+    parts->objects.detach(object);
+    dropLocks(object);
+    parts->objects.destroy(object);
     return true;
+}
+
+std::vector<Object*> Core::getObjects() const {
+    return parts->objects.live();
+}
+
+void Core::setObjectId(Object* object, int id) {
+    parts->objects.setId(object, id);
+}
+
+void Core::discardObjects() {
+    parts->objects.detachAll([this](Object* object) {
+        dropLocks(object);
+        parts->objects.destroy(object);
+    });
+}
+
+lua_State* Core::createThread(Object* object, const std::string& functionName) {
+    ScriptThread* record = parts->threads.prepare(object, functionName);
+    return record == nullptr ? nullptr : record->thread;
+}
+
+void Core::resumeThread(Object*, lua_State* thread, int argCount) {
+    parts->threads.resumeIfSuspended(thread, parts->threads.find(thread), argCount + 1);
+}
+
+bool Core::startThread(Object* object, const std::string& functionName) {
+    // What the entry function's first pause is likely to name.
+    parts->objects.setAtHand(object);
+    ScriptThread* record = parts->threads.prepare(object, functionName);
+    if (record != nullptr) {
+        // The object may be gone when this returns.
+        parts->threads.resumeIfSuspended(record->thread, record, 1);
+    }
+    parts->objects.setAtHand(nullptr);
+    return record != nullptr;
+}
+
+void Core::confineScripts(const std::string& folder) {
+    parts->scriptFolder.set(folder);
+    parts->compiledScripts.forget();
+}
+
+bool Core::isScriptAllowed(const std::string& script) const {
+    return parts->scriptFolder.allows(script);
+}
+
+const std::string& Core::getScriptFolder() const {
+    return parts->scriptFolder.name();
+}
+
+void Core::forgetCompiledScripts() {
+    parts->compiledScripts.forget();
+}
+
+size_t Core::threadCount() const {
+    return parts->threads.count();
+}
+
+void Core::holdException(std::exception_ptr exception) {
+    parts->threads.holdException(std::move(exception));
 }

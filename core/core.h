@@ -1,6 +1,8 @@
-// The engine's centre. It owns the Lua 5.1 state every script runs in, the live game objects, the
-// script threads and the events (locks) they wait for, and it drives them all from the frame
-// loop. A host makes a Core, calls resetScripting once, then hands control to run.
+// The engine's centre. It owns the Lua 5.1 state every script runs in, the live game objects
+// (ObjectList), the script threads (ScriptThreads) and the events (locks) they wait for, and it
+// drives them all from the frame loop. The operations a host and the scripts use live here and
+// forward to those classes. A host makes a Core, calls resetScripting once, then hands control
+// to run.
 //
 // Everything runs on the thread that runs the frame loop. Script threads are Lua coroutines that
 // run only inside the resumes the Core makes. A script error ends in Log::error, which throws
@@ -15,22 +17,10 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
-
-#include "anchor_slots.h"
-#include "compiled_scripts.h"
-#include "lua_memory.h"
-#include "objects_by_id.h"
-#include "script_folder.h"
-#include "script_thread.h"
 
 class Lock;
 class Object;
-
-// Pushes the functions kept in the anchor slots kMakeScriptThread and kFindEntryFunction, in
-// that order (script_threads.cpp).
-void pushScriptThreadFunctions(lua_State* L);
 
 class Core {
 public:
@@ -114,14 +104,11 @@ public:
     // only from a file that, once open, lies inside it (a script error otherwise), so a link
     // re-pointed meanwhile leads nowhere. Objects made before keep their paths. Empty, the
     // default, allows every path.
-    void confineScripts(const std::string& folder) {
-        scriptFolder.set(folder);
-        compiledScripts.forget();
-    }
+    void confineScripts(const std::string& folder);
     // Whether an object may be given `script` now: always for an empty path (no script).
-    bool isScriptAllowed(const std::string& script) const { return scriptFolder.allows(script); }
+    bool isScriptAllowed(const std::string& script) const;
     // The folder of confineScripts; empty when paths are not confined.
-    const std::string& getScriptFolder() const { return scriptFolder.name(); }
+    const std::string& getScriptFolder() const;
     // The first object in list order with this id, or null.
     Object* findObject(int id) const;
     // Removes the object from the list and destroys it; false when no live object has the id.
@@ -173,8 +160,11 @@ public:
     // looked at on disk at most once per frame, so a script written within a frame reaches
     // only the threads of later frames: a host that writes scripts and starts them at once (an
     // editor, a tool) calls this in between.
-    void forgetCompiledScripts() { compiledScripts.forget(); }
-    size_t threadCount() const { return threads.size() - adoptedCount; }
+    void forgetCompiledScripts();
+    size_t threadCount() const;
+    // What a script function does with a host's exception that it caught (script_guard.h): the
+    // Core rethrows it once the script's resume has returned, after the script has failed.
+    void holdException(std::exception_ptr exception);
 
     // ---- Locks: events a script thread can wait for ----
 
@@ -193,115 +183,36 @@ public:
     int waitFor(lua_State* thread, int objectId, int eventId);
 
 private:
-    friend class ScriptFunctions;  // keeps host exceptions raised inside script functions
-    friend class StateFile;        // restores saved ids and the id counter
-    friend struct EnvironmentMetatables;  // keeps its metatables among the anchors
+    friend class StateFile;  // restores saved ids and the id counter
 
     static void* allocateLua(void* core, void* block, size_t oldSize, size_t newSize);
     static int buildLuaState(lua_State* L);
     void anchorLuaState();
-
-    // The anchor thread's stack: values the engine keeps in the Lua state where no script can
-    // reach them (the registry is open to any script through debug.getregistry).
-    static constexpr int kAnchorTable = 1;  // references that keep threads alive
-    static constexpr int kDescribeFailure = 2;  // a failed thread's error and traceback
-    static constexpr int kErrorHandler = 3;     // a message handler adding the traceback
-    static constexpr int kCompiledScripts = 4;  // CompiledScripts' table
-    static constexpr int kEnvironmentMetaLoading = 5;  // thread environments' shared metatables
-    static constexpr int kEnvironmentMetaRunning = 6;  // (environment_metatables.cpp)
-    // The functions that make a script thread and find its entry function (script_threads.cpp),
-    // made once, so that calling them protected allocates nothing before the call.
-    static constexpr int kMakeScriptThread = 7;
-    static constexpr int kFindEntryFunction = 8;
-    // Pushes one of those values onto `L`.
-    void pushAnchored(lua_State* L, int slot) const;
-    // A reference in the anchor table to the value on top of `L`, which is popped.
-    int anchor(lua_State* L);
-    void unanchor(int reference);
+    void closeLuaState();
 
     // An object of `type` (plain for 0, else the factory's) with this identity, not listed;
     // null when the factory makes none.
     std::unique_ptr<Object> makeObject(int type, const std::string& script, int id);
-
-    // Object list (object_list.cpp). Deleted objects leave a null hole in `objects` until it is
-    // compacted, so deletion never shifts the slots a running walk depends on.
-    static constexpr size_t kDetached = static_cast<size_t>(-1);  // listSlot of a deleted object
-    void appendObject(Object* object);
-    void detachObject(Object* object);
-    void destroyObject(Object* object);
-    void compactObjects();
-    void indexObject(Object* object);
-    void unindexObject(Object* object);
+    // Takes every object out of the list and destroys it, its pending events first.
     void discardObjects();
 
-    // Frame loop (frame_loop.cpp).
-    void updateObjects(float elapsed);
-    void prefetchWaiter(const Object& object, float elapsed) const;
-    void endWalk();
-
-    // Script threads (script_threads.cpp).
-    ScriptThread* newScriptThread();
-    ScriptThread* prepareThread(Object* object, const std::string& functionName);
-    // Resumes `thread` (`record` is its record, if it has one) when it can be resumed, then
-    // finishes the resume; returns without either when it cannot.
-    void resumeIfSuspended(lua_State* thread, ScriptThread* record, int argCount);
-    // lua_resume, noting for waitFor which script thread, if any, runs.
-    int resume(lua_State* thread, int argCount, ScriptThread* record);
-    void releaseThread(lua_State* thread);
-    // The thread no longer waits for its event: the Lock that named it forgets it.
-    void stopWaiting(ScriptThread& record);
-    void finishResume(lua_State* thread, int status);
-    std::string failureText(lua_State* L, lua_State* thread);
-    [[noreturn]] void failThread(lua_State* thread, const std::string& message);
-    void rethrowHeldException();
-
-    // Locks (locks.cpp). Each object keeps its own pending events, so finding one never
-    // looks beyond that object, and the events go when the object does.
+    // Locks (locks.cpp): the rules of pending events and their waiters.
     void resumeWaiter(const Lock& lock);
     void dropLocks(Object* object);
     void forgetWaiter(const Lock& lock);
-    // The Core's record of `thread`, if it is one of its script threads.
-    ScriptThread* recordOf(lua_State* thread);
-    // A record for a coroutine of a script's own that is about to wait, which keeps it alive.
-    // Raises when memory runs out.
-    ScriptThread* adopt(lua_State* thread);
 
     // Loads and resets asked for while scripts may run, performed after the frame.
     void performRequests();
 
+    struct Parts;  // core_parts.h
+
     ObjectFactory objectFactory;
     FrameCallback frameCallback;
-    std::vector<Object*> objects;                 // creation order; null where one was deleted
-    // The script threads, and the coroutines adopted while they wait; nodes stay put, since
-    // Locks point at them.
-    std::unordered_map<lua_State*, ScriptThread> threads;
-    ScriptThread* runningScriptThread = nullptr;  // what the innermost resume runs, if listed
-    size_t adoptedCount = 0;  // records in `threads` of coroutines that scripts made
-    // Adopted for a wait whose yield has not yet been seen to succeed: where it raised, the
-    // record is let go at the next adoption.
-    ScriptThread* pendingAdoption = nullptr;
-    int scriptsRunning = 0;                       // resumes and main chunks under way
+    std::unique_ptr<Parts> parts;
     std::vector<std::function<void()>> requests;  // asked for by requestLoadState and the like
     std::map<std::string, lua_CFunction> functions;
-    CompiledScripts compiledScripts;  // of the current Lua state
-    AnchorSlots anchorSlots;          // in the current anchor table
-    LuaMemory luaMemory;              // outlives every Lua state the Core makes
     lua_State* luaState = nullptr;
-    lua_State* anchors = nullptr;  // never runs; held at the bottom of the main state's stack
     float time = 0.0f;
     bool running = true;
     int nextObjectId = 1;
-    ScriptFolder scriptFolder;
-
-    // Beside the list: the first live object in list order with each id; the others with that
-    // id (ids repeat only when a state file says so) follow it through nextWithSameId.
-    ObjectsById objectsById;
-    // The object whose event is being signalled while its waiter runs (or whose thread starts):
-    // findObject answers it without a look in the index. Null or a listed object: its
-    // detachment clears it.
-    Object* objectAtHand = nullptr;
-    size_t holes = 0;                    // null entries in `objects`
-    int walkDepth = 0;                   // updateObjects calls under way
-    std::vector<Object*> doomedObjects;  // deleted during a walk, destroyed when it ends
-    std::exception_ptr heldException;    // raised by host code inside a script function
 };

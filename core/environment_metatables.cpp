@@ -11,9 +11,14 @@
 // whatever a script holds is its thread's alone, as when every thread made its own.
 #include "core/environment_metatables.h"
 
-#include "core/core.h"
+#include <initializer_list>
+
 
 namespace {
+
+// Marks the shared metatables, with the stage as its value: a key no script can make, in tables
+// no script can reach.
+const char kSharedMark = 0;
 
 // Pushes a metatable for environments: "__index", and "__newindex" if `writes`, the table on top.
 void pushEnvironmentMetatable(lua_State* L, bool writes) {
@@ -34,13 +39,17 @@ int absolute(lua_State* L, int index) {
 
 }  // namespace
 
-void EnvironmentMetatables::install(lua_State* L, lua_State* anchors) {
+void EnvironmentMetatables::install(lua_State* L) {
     lua_getfield(L, LUA_GLOBALSINDEX, "state");
     lua_pushvalue(L, -1);
     pushEnvironmentMetatable(L, false);  // state, while the file runs
     lua_insert(L, -2);
     pushEnvironmentMetatable(L, true);  // while the file runs, once the entry function is found
-    lua_xmove(L, anchors, 2);           // their slots in the Core's anchors
+    for (const int stage : {-2, -1}) {
+        lua_pushlightuserdata(L, const_cast<char*>(&kSharedMark));
+        lua_pushboolean(L, stage == -1);
+        lua_rawset(L, stage - 2);
+    }
 
     lua_pushcfunction(L, getmetatable);
     lua_setfield(L, LUA_GLOBALSINDEX, "getmetatable");
@@ -58,15 +67,15 @@ void EnvironmentMetatables::share(lua_State* L, int index, bool entryFound) {
 
 bool EnvironmentMetatables::isShared(lua_State* L, int index, bool entryFound) {
     index = absolute(L, index);
-    pushShared(L, entryFound);
-    const bool shared = lua_rawequal(L, index, -1) != 0;
+    lua_pushlightuserdata(L, const_cast<char*>(&kSharedMark));
+    lua_rawget(L, index);
+    const bool shared = lua_isboolean(L, -1) && (lua_toboolean(L, -1) != 0) == entryFound;
     lua_pop(L, 1);
     return shared;
 }
 
 void EnvironmentMetatables::pushShared(lua_State* L, bool entryFound) {
-    Core::fromLua(L)->pushAnchored(
-        L, entryFound ? Core::kEnvironmentMetaRunning : Core::kEnvironmentMetaLoading);
+    lua_pushvalue(L, lua_upvalueindex(entryFound ? 2 : 1));
 }
 
 // Gives the table at index 1, when its metatable is a shared one, a copy of its own.

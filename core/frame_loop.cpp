@@ -7,8 +7,8 @@
 #include <new>
 
 #include "core/core.h"
+#include "core/core_parts.h"
 #include "log/log.h"
-#include "objects/object.h"
 #include "platform/constants.h"
 #include "platform/os.h"
 
@@ -67,10 +67,10 @@ bool Core::run() {
 }
 
 void Core::runFrame(float elapsed) {
-    compiledScripts.newFrame();
+    parts->compiledScripts.newFrame();
     time += elapsed;
     try {
-        updateObjects(elapsed);
+        parts->objects.walk(elapsed);
         if (frameCallback) {
             frameCallback(elapsed);
         }
@@ -79,63 +79,5 @@ void Core::runFrame(float elapsed) {
         // Memory ran out where no script was there to be told: the player learns of it as of
         // any other fatal error. (The text fits a string without allocating.)
         Log::error(Log::Text{"Out of memory."});
-    }
-}
-
-void Core::updateObjects(float elapsed) {
-    struct WalkScope {
-        Core& core;
-        explicit WalkScope(Core& core) : core(core) { ++core.walkDepth; }
-        ~WalkScope() { core.endWalk(); }  // also when a script error ends the frame
-    } scope(*this);
-    // The size is read afresh at each step, so objects created during the walk are updated in
-    // this frame too; deleted ones leave holes, which are skipped.
-    //
-    // Each object, and each script thread, lives apart from the others, in memory that is
-    // rarely in the cache. So the walk asks for an object some steps before it comes to it, and
-    // for the thread it will wake half as many steps before, and the fetches overlap instead of
-    // following one another.
-    constexpr size_t kAhead = 32;
-    for (size_t i = 0; i < objects.size(); ++i) {
-        if (i + kAhead < objects.size()) {
-            __builtin_prefetch(objects[i + kAhead]);
-        }
-        if (i + kAhead / 2 < objects.size() && objects[i + kAhead / 2] != nullptr) {
-            prefetchWaiter(*objects[i + kAhead / 2], elapsed);
-        }
-        if (Object* object = objects[i]) {
-            object->update(elapsed);
-        }
-    }
-}
-
-// A hint, so a guess will do: an object that updates as Object does wakes the thread waiting
-// on its pause when the time left runs out in this frame. What the thread's resume reads lies
-// from the start of its state on: LuaMemory cut it together with its call records, its stack,
-// its environment and the functions its file made (prepareThread).
-void Core::prefetchWaiter(const Object& object, float elapsed) const {
-    constexpr int kThreadBytes = 1536;  // its state, call records, stack and environment
-    const Lock& lock = object.firstLock;
-    if (lock.thread == nullptr || !(object.waitTimer > 0.0f) || object.waitTimer > elapsed) {
-        return;
-    }
-    const char* thread = reinterpret_cast<const char*>(lock.thread);
-    for (int offset = 0; offset < kThreadBytes; offset += 64) {
-        __builtin_prefetch(thread + offset);
-    }
-    __builtin_prefetch(lock.owner);
-}
-
-void Core::endWalk() {
-    if (--walkDepth > 0) {
-        return;
-    }
-    std::vector<Object*> doomed;
-    doomed.swap(doomedObjects);
-    for (Object* object : doomed) {
-        delete object;
-    }
-    if (holes > objects.size() / 2) {
-        compactObjects();
     }
 }

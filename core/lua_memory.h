@@ -37,6 +37,18 @@ public:
     // long as the free lists hold less than a quarter of all that was cut: keeping together
     // never leaves more than that unused.
     void keepTogether(bool on) { together = on; }
+    // Keeps together what is made while it lives: the one way the engine switches it, so that
+    // no way out (a failure, an exception) leaves it on.
+    class Together {
+    public:
+        explicit Together(LuaMemory& memory) : memory(memory) { memory.keepTogether(true); }
+        ~Together() { memory.keepTogether(false); }
+        Together(const Together&) = delete;
+        Together& operator=(const Together&) = delete;
+
+    private:
+        LuaMemory& memory;
+    };
     // Forgets every block: for when the Lua state has closed and freed them all. The regions are
     // cut afresh from the first.
     void rewind();

@@ -1,49 +1,115 @@
-// The Core's object list and the id index beside it.
-//
-// A deleted object leaves a null hole in `objects` rather than shifting the others, so a frame
-// walk in progress keeps its place and nothing is skipped. Holes are squeezed out when they
-// make up half the list, never during a walk. The index answers findObject as a scan of the list
-// would: the first object in list order with the id.
+#include "core/object_list.h"
+
 #include <algorithm>
 #include <iterator>
 
-#include "core/core.h"
-#include "objects/object.h"
+#include "core/object.h"
 
-void Core::appendObject(Object* object) {
+ObjectList::~ObjectList() {
+    endWalk();
+    for (Object* object : objects) {
+        delete object;
+    }
+}
+
+std::unique_ptr<Object> ObjectList::make(const Factory& factory, Core* core, int type,
+                                         const std::string& script, int id) {
+    std::unique_ptr<Object> object(type == 0 ? new Object : nullptr);
+    if (object == nullptr && factory) {
+        object.reset(factory(type));
+    }
+    if (object != nullptr) {
+        object->type = type;
+        object->script = script;
+        object->core = core;
+        object->id = id;
+        object->listSlot = kDetached;
+    }
+    return object;
+}
+
+PendingEvents& ObjectList::eventsOf(Object& object) {
+    return object.events;
+}
+
+void ObjectList::append(Object* object) {
     objects.push_back(object);
     object->listSlot = objects.size() - 1;
     try {
-        indexObject(object);
+        index(object);
     } catch (...) {
         objects.pop_back();
+        object->listSlot = kDetached;
         throw;
     }
 }
 
-void Core::detachObject(Object* object) {
+void ObjectList::detach(Object* object) {
     if (object == objectAtHand) {
         objectAtHand = nullptr;
     }
-    unindexObject(object);
+    unindex(object);
     objects[object->listSlot] = nullptr;
     object->listSlot = kDetached;
     ++holes;
-    dropLocks(object);
 }
 
-void Core::destroyObject(Object* object) {
+void ObjectList::destroy(Object* object) {
     if (walkDepth > 0) {
-        doomedObjects.push_back(object);  // its update may be running: destroyed when the walk ends
+        doomedObjects.push_back(object);
         return;
     }
     delete object;
     if (holes > objects.size() / 2) {
-        compactObjects();
+        compact();
     }
 }
 
-void Core::compactObjects() {
+void ObjectList::detachAll(const std::function<void(Object*)>& discard) {
+    std::vector<Object*> listed;
+    listed.swap(objects);  // destructors of host objects may list new ones meanwhile
+    objectsById.clear();
+    objectAtHand = nullptr;
+    holes = 0;
+    for (Object* object : listed) {
+        if (object != nullptr) {
+            object->listSlot = kDetached;
+            discard(object);
+        }
+    }
+}
+
+bool ObjectList::isListed(const Object& object) const {
+    return object.listSlot != kDetached;
+}
+
+Object* ObjectList::find(int id) const {
+    if (objectAtHand != nullptr && objectAtHand->id == id && objectAtHand->firstWithId) {
+        return objectAtHand;
+    }
+    return objectsById.find(id);
+}
+
+void ObjectList::setId(Object* object, int id) {
+    unindex(object);
+    object->id = id;
+    index(object);
+}
+
+std::vector<Object*> ObjectList::live() const {
+    std::vector<Object*> live;
+    live.reserve(objects.size() - holes);
+    std::copy_if(objects.begin(), objects.end(), std::back_inserter(live),
+                 [](const Object* object) { return object != nullptr; });
+    return live;
+}
+
+void ObjectList::reserve(size_t count) {
+    objects.reserve(count);
+    objectsById.reserve(count);
+}
+
+void ObjectList::compact() {
     size_t kept = 0;
     for (Object* object : objects) {
         if (object != nullptr) {
@@ -55,7 +121,7 @@ void Core::compactObjects() {
     holes = 0;
 }
 
-void Core::indexObject(Object* object) {
+void ObjectList::index(Object* object) {
     Object* first = objectsById.find(object->id);
     if (first == nullptr || object->listSlot < first->listSlot) {
         object->nextWithSameId = first;
@@ -76,7 +142,7 @@ void Core::indexObject(Object* object) {
     before->nextWithSameId = object;
 }
 
-void Core::unindexObject(Object* object) {
+void ObjectList::unindex(Object* object) {
     Object* first = objectsById.find(object->id);
     if (first == object) {
         object->firstWithId = false;
@@ -95,31 +161,60 @@ void Core::unindexObject(Object* object) {
     before->nextWithSameId = object->nextWithSameId;
 }
 
-void Core::setObjectId(Object* object, int id) {
-    unindexObject(object);
-    object->id = id;
-    indexObject(object);
-}
-
-std::vector<Object*> Core::getObjects() const {
-    std::vector<Object*> live;
-    live.reserve(objects.size() - holes);
-    std::copy_if(objects.begin(), objects.end(), std::back_inserter(live),
-                 [](const Object* object) { return object != nullptr; });
-    return live;
-}
-
-void Core::discardObjects() {
-    std::vector<Object*> listed;
-    listed.swap(objects);  // destructors of host objects may call back into the Core
-    objectsById.clear();
-    objectAtHand = nullptr;
-    holes = 0;
-    for (Object* object : listed) {
-        if (object != nullptr) {
-            object->listSlot = kDetached;
-            dropLocks(object);
-            destroyObject(object);
+void ObjectList::walk(float elapsed) {
+    struct WalkScope {
+        ObjectList& list;
+        explicit WalkScope(ObjectList& list) : list(list) { ++list.walkDepth; }
+        ~WalkScope() { list.endWalk(); }  // also when a script error ends the frame
+    } scope(*this);
+    // The size is read afresh at each step, so objects created during the walk are updated in
+    // this frame too; deleted ones leave holes, which are skipped.
+    //
+    // Each object, and each script thread, lives apart from the others, in memory that is
+    // rarely in the cache. So the walk asks for an object some steps before it comes to it, and
+    // for the thread it will wake half as many steps before, and the fetches overlap instead of
+    // following one another.
+    constexpr size_t kAhead = 32;
+    for (size_t i = 0; i < objects.size(); ++i) {
+        if (i + kAhead < objects.size()) {
+            __builtin_prefetch(objects[i + kAhead]);
         }
+        if (i + kAhead / 2 < objects.size() && objects[i + kAhead / 2] != nullptr) {
+            prefetchWaiter(*objects[i + kAhead / 2], elapsed);
+        }
+        if (Object* object = objects[i]) {
+            object->update(elapsed);
+        }
+    }
+}
+
+// A hint, so a guess will do: an object that updates as Object does wakes the thread waiting
+// on its pause when the time left runs out in this frame. What the thread's resume reads lies
+// from the start of its state on: LuaMemory cut it together with its call records, its stack,
+// its environment and the functions its file made (ScriptThreads::prepare).
+void ObjectList::prefetchWaiter(const Object& object, float elapsed) const {
+    constexpr int kThreadBytes = 1536;  // its state, call records, stack and environment
+    const Lock& lock = object.events.front();
+    if (lock.thread == nullptr || !(object.waitTimer > 0.0f) || object.waitTimer > elapsed) {
+        return;
+    }
+    const char* thread = reinterpret_cast<const char*>(lock.thread);
+    for (int offset = 0; offset < kThreadBytes; offset += 64) {
+        __builtin_prefetch(thread + offset);
+    }
+    __builtin_prefetch(lock.waiter());
+}
+
+void ObjectList::endWalk() {
+    if (walkDepth > 0 && --walkDepth > 0) {
+        return;
+    }
+    std::vector<Object*> doomed;
+    doomed.swap(doomedObjects);
+    for (Object* object : doomed) {
+        delete object;
+    }
+    if (holes > objects.size() / 2) {
+        compact();
     }
 }

@@ -7,8 +7,8 @@
 // no object, deleteObject false for an id that names none, wait returns at once on an event
 // that is not pending.
 //
-// C++ that may throw runs inside hostCall, so no exception ever crosses a Lua frame, and Lua
-// raises only where no C++ object waits to be destroyed.
+// C++ that may throw runs inside guardScriptCall, so no exception ever crosses a Lua frame, and
+// Lua raises only where no C++ object waits to be destroyed.
 #include "core/script_functions.h"
 
 #include <cstring>
@@ -18,28 +18,22 @@
 #include <string>
 
 #include "core/core.h"
-#include "objects/object.h"
-
-class ScriptFunctions {
-public:
-    static int pause(lua_State* L);
-    static int wait(lua_State* L);
-    static int newObject(lua_State* L);
-    static int deleteObject(lua_State* L);
-    static int getKey(lua_State* L);
-    static int setKey(lua_State* L);
-
-private:
-    template <typename Work>
-    static void hostCall(lua_State* L, const char* function, Work&& work);
-};
+#include "core/lua_numbers.h"
+#include "core/object.h"
+#include "core/script_guard.h"
 
 namespace {
 
+int pause(lua_State* L);
+int wait(lua_State* L);
+int newObject(lua_State* L);
+int deleteObject(lua_State* L);
+int getKey(lua_State* L);
+int setKey(lua_State* L);
+
 const luaL_Reg kScriptFunctions[] = {
-    {"pause", ScriptFunctions::pause},         {"wait", ScriptFunctions::wait},
-    {"newObject", ScriptFunctions::newObject}, {"deleteObject", ScriptFunctions::deleteObject},
-    {"getKey", ScriptFunctions::getKey},       {"setKey", ScriptFunctions::setKey},
+    {"pause", pause},         {"wait", wait},     {"newObject", newObject},
+    {"deleteObject", deleteObject}, {"getKey", getKey}, {"setKey", setKey},
 };
 
 // Every function carries the field names of an event table as upvalues, made once per reset
@@ -116,44 +110,12 @@ void pushField(lua_State* L, int index, int name) {
     lua_gettable(L, index);
 }
 
-}  // namespace
-
-void installScriptFunctions(lua_State* L) {
-    for (const luaL_Reg& function : kScriptFunctions) {
-        lua_pushliteral(L, "oid");
-        lua_pushliteral(L, "eid");
-        lua_pushcclosure(L, function.func, 2);
-        lua_setfield(L, LUA_GLOBALSINDEX, function.name);
-    }
-}
-
-// Runs `work`. An exception it throws is kept for the Core, which rethrows it once the script's
-// resume has returned, and becomes a Lua error raised after the catch block has closed. Memory
-// running out is the exception: it becomes the script's own error, as Lua's own want of memory
-// is, and so reaches the player through the engine's fatal error like any failed script.
-template <typename Work>
-void ScriptFunctions::hostCall(lua_State* L, const char* function, Work&& work) {
-    bool outOfMemory = false;
-    try {
-        work();
-        return;
-    } catch (const std::bad_alloc&) {
-        outOfMemory = true;
-    } catch (...) {
-        coreOf(L).heldException = std::current_exception();
-    }
-    if (outOfMemory) {
-        luaL_error(L, "%s: not enough memory", function);
-    }
-    luaL_error(L, "%s: the host raised a C++ exception", function);
-}
-
 // pause(id, seconds) -> event table. Restarts the object's pause timer; never suspends.
-int ScriptFunctions::pause(lua_State* L) {
+int pause(lua_State* L) {
     Object* object = objectAt(L, coreOf(L), 1, "pause");
     const int id = object->getId();
     const float seconds = secondsAt(L, 2);
-    hostCall(L, "pause", [&] { object->pause(seconds); });
+    guardScriptCall(L, "pause", [&] { object->pause(seconds); });
     pushEvent(L, id, 0);  // may run a finalizer that deletes the object
     return 1;
 }
@@ -163,7 +125,7 @@ int ScriptFunctions::pause(lua_State* L) {
 // The event is read as Lua indexes any value: a string's fields are nil, and nil or a number
 // raises Lua's own error. Both fields are read before anything is looked up, since reading one
 // may run a script (an __index metamethod) that deletes the object.
-int ScriptFunctions::wait(lua_State* L) {
+int wait(lua_State* L) {
     if (lua_gettop(L) == 0) {
         lua_pushnil(L);  // the last argument of a call with none
     }
@@ -183,14 +145,14 @@ int ScriptFunctions::wait(lua_State* L) {
 
 // newObject(type, script) -> id, or 0 when the type gives no object. A script that is not a
 // string makes an object without one; one outside the host's script folder raises.
-int ScriptFunctions::newObject(lua_State* L) {
+int newObject(lua_State* L) {
     size_t length = 0;
     const char* script = lua_isstring(L, 2) ? lua_tolstring(L, 2, &length) : "";
     const int type = truncateToInt(lua_tonumber(L, 1));
     Core& core = coreOf(L);
     Object* object = nullptr;
     bool allowed = true;
-    hostCall(L, "newObject", [&] {
+    guardScriptCall(L, "newObject", [&] {
         const std::string path(script, length);
         allowed = core.isScriptAllowed(path);
         object = allowed ? core.createObject(type, path) : nullptr;
@@ -204,11 +166,11 @@ int ScriptFunctions::newObject(lua_State* L) {
 }
 
 // deleteObject(id) -> whether a live object had the id.
-int ScriptFunctions::deleteObject(lua_State* L) {
+int deleteObject(lua_State* L) {
     const int id = idAt(L, 1);
     Core& core = coreOf(L);
     bool deleted = false;
-    hostCall(L, "deleteObject", [&] { deleted = core.deleteObject(id); });
+    guardScriptCall(L, "deleteObject", [&] { deleted = core.deleteObject(id); });
     lua_pushboolean(L, deleted);
     return 1;
 }
@@ -216,14 +178,14 @@ int ScriptFunctions::deleteObject(lua_State* L) {
 // getKey(id, name) -> the key's number, string or boolean; nothing when there is no such key.
 // A string is copied into Lua's memory, and making room there may run a finalizer that deletes
 // the object or replaces the key: so room is made first, and the key looked up again after it.
-int ScriptFunctions::getKey(lua_State* L) {
+int getKey(lua_State* L) {
     size_t length = 0;
     const char* name = nullptr;
     Object* object = objectAndKeyName(L, "getKey", name, length);
     const int top = lua_gettop(L);
     for (;;) {
         const KeyType* key = nullptr;
-        hostCall(L, "getKey", [&] { key = object->getKey(std::string(name, length)); });
+        guardScriptCall(L, "getKey", [&] { key = object->getKey(std::string(name, length)); });
         if (key == nullptr) {
             return 0;
         }
@@ -254,7 +216,7 @@ int ScriptFunctions::getKey(lua_State* L) {
 
 // setKey(id, name, value): a boolean, number or string replaces the key of that name, whatever
 // it held; any other value changes nothing.
-int ScriptFunctions::setKey(lua_State* L) {
+int setKey(lua_State* L) {
     const int kind = lua_type(L, 3);
     if (kind != LUA_TBOOLEAN && kind != LUA_TNUMBER && kind != LUA_TSTRING) {
         return 0;
@@ -262,7 +224,7 @@ int ScriptFunctions::setKey(lua_State* L) {
     size_t length = 0;
     const char* name = nullptr;
     Object* object = objectAndKeyName(L, "setKey", name, length);
-    hostCall(L, "setKey", [&] {
+    guardScriptCall(L, "setKey", [&] {
         const std::string key(name, length);
         if (kind == LUA_TBOOLEAN) {
             object->setBool(key, lua_toboolean(L, 3) != 0);
@@ -275,4 +237,15 @@ int ScriptFunctions::setKey(lua_State* L) {
         }
     });
     return 0;
+}
+
+}  // namespace
+
+void installScriptFunctions(lua_State* L) {
+    for (const luaL_Reg& function : kScriptFunctions) {
+        lua_pushliteral(L, "oid");
+        lua_pushliteral(L, "eid");
+        lua_pushcclosure(L, function.func, 2);
+        lua_setfield(L, LUA_GLOBALSINDEX, function.name);
+    }
 }

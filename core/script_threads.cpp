@@ -1,35 +1,34 @@
-// Script threads: Lua coroutines that run one object's script, each with a private environment.
-//
-// Name resolution for code in a script thread: a global is read from the thread's environment,
-// then the state table, then the real globals. While the script file's main chunk runs, every
-// global it assigns stays private to the thread; once the entry function is found, assigning a
-// global the thread does not hold goes to the state table, shared by every script and saved
-// with the state. A thread is kept alive by a reference in the anchor table, which no script can
-// reach, from its creation until it ends, fails, or waits for an event of a deleted object.
+// ScriptThreads (script_threads.h): making, running, finishing and failing script threads.
 #include <cstdio>
+#include <new>
 #include <string>
 #include <utility>
 
-#include "core/core.h"
+#include "core/script_threads.h"
+
+#include "core/compiled_scripts.h"
 #include "core/environment_metatables.h"
 #include "core/lock.h"
+#include "core/lua_anchors.h"
+#include "core/lua_memory.h"
+#include "core/object.h"
+#include "core/object_list.h"
 #include "log/log.h"
-#include "objects/object.h"
 
 namespace {
 
-// Run protected on the main state, with the anchor table and its AnchorSlots as arguments: a
+// Run protected on the main state, with the anchor table and the LuaAnchors as arguments: a
 // new thread whose globals are a fresh environment with a metatable reading through to the
 // state table (the main thread's globals). Returns the thread and its reference in the anchor
 // table.
 int makeScriptThread(lua_State* L) {
-    auto* slots = static_cast<AnchorSlots*>(lua_touserdata(L, 2));
-    lua_newthread(L);          // anchors, slots, thread
-    lua_createtable(L, 0, 1);  // anchors, slots, thread, environment: room for the entry function
+    auto* anchors = static_cast<LuaAnchors*>(lua_touserdata(L, 2));
+    lua_newthread(L);          // table, anchors, thread
+    lua_createtable(L, 0, 1);  // table, anchors, thread, environment: room for the entry function
     EnvironmentMetatables::share(L, -1, false);
-    lua_setfenv(L, 3);  // anchors, slots, thread
+    lua_setfenv(L, 3);  // table, anchors, thread
     lua_pushvalue(L, 3);
-    lua_pushinteger(L, slots->add(L, 1));  // anchors, slots, thread, reference
+    lua_pushinteger(L, anchors->addAt(L, 1));  // table, anchors, thread, reference
     return 2;
 }
 
@@ -94,14 +93,18 @@ bool hasEnded(lua_State* thread) {
 }  // namespace
 
 void pushScriptThreadFunctions(lua_State* L) {
-    lua_pushcfunction(L, makeScriptThread);
-    lua_pushcfunction(L, findEntryFunction);
+    lua_pushvalue(L, -2);
+    lua_pushvalue(L, -2);
+    lua_pushcclosure(L, makeScriptThread, 2);  // loading, running, make
+    lua_insert(L, -3);
+    lua_pushcclosure(L, findEntryFunction, 2);  // make, find
 }
 
 // The error on top of a failed thread, as text, followed by the thread's traceback, as Lua's
-// own debug.traceback writes it. Built on the main state `L`; both stacks are left as they were.
-std::string Core::failureText(lua_State* L, lua_State* thread) {
-    pushAnchored(L, kDescribeFailure);
+// own debug.traceback writes it. Built on the main state; both stacks are left as they were.
+std::string ScriptThreads::failureText(lua_State* thread) {
+    lua_State* L = mainState;
+    anchors.push(L, LuaAnchors::kDescribeFailure);
     lua_pushthread(thread);
     lua_xmove(thread, L, 1);
     lua_pcall(L, 1, 1, 0);  // text, or the error of a traceback that could not be made
@@ -110,74 +113,81 @@ std::string Core::failureText(lua_State* L, lua_State* thread) {
     return text;
 }
 
+void ScriptThreads::clear() {
+    threads.clear();
+    running = nullptr;
+    adoptedCount = 0;
+    pendingAdoption = nullptr;
+    heldException = nullptr;
+}
+
 // Lua raises nothing but a want of memory here, except for a finalizer (__gc) that a script
 // gave a userdata, which may run whenever Lua allocates: its error is reported as any other.
-ScriptThread* Core::newScriptThread() {
-    lua_checkstack(luaState, 4);
-    pushAnchored(luaState, kErrorHandler);
-    pushAnchored(luaState, kMakeScriptThread);
-    pushAnchored(luaState, kAnchorTable);
-    lua_pushlightuserdata(luaState, &anchorSlots);
-    const int status = lua_pcall(luaState, 2, 2, -4);
+ScriptThread* ScriptThreads::newThread() {
+    lua_State* L = mainState;
+    lua_checkstack(L, 4);
+    anchors.push(L, LuaAnchors::kErrorHandler);
+    anchors.push(L, LuaAnchors::kMakeScriptThread);
+    anchors.push(L, LuaAnchors::kAnchorTable);
+    lua_pushlightuserdata(L, &anchors);
+    const int status = lua_pcall(L, 2, 2, -4);
     if (status != 0) {
         const std::string error =
-            status == LUA_ERRMEM ? "Failed to create new lua thread." : errorText(luaState);
-        lua_pop(luaState, 2);
-        luaMemory.keepTogether(false);
+            status == LUA_ERRMEM ? "Failed to create new lua thread." : errorText(L);
+        lua_pop(L, 2);
         Log::error(Log::Text{error});
     }
-    lua_State* thread = lua_tothread(luaState, -2);
-    const int reference = static_cast<int>(lua_tointeger(luaState, -1));
-    lua_pop(luaState, 3);
+    lua_State* thread = lua_tothread(L, -2);
+    const int reference = static_cast<int>(lua_tointeger(L, -1));
+    lua_pop(L, 3);
     try {
         return &threads.try_emplace(thread, ScriptThread{thread, reference}).first->second;
     } catch (...) {
-        unanchor(reference);
+        anchors.remove(reference);
         throw;
     }
 }
 
-lua_State* Core::createThread(Object* object, const std::string& functionName) {
-    ScriptThread* record = prepareThread(object, functionName);
-    return record == nullptr ? nullptr : record->thread;
-}
-
-ScriptThread* Core::prepareThread(Object* object, const std::string& functionName) {
-    if (object->getScript().empty() || luaState == nullptr) {
+ScriptThread* ScriptThreads::prepare(Object* object, const std::string& functionName) {
+    if (object->getScript().empty() || mainState == nullptr) {
         return nullptr;
     }
     // The object is not touched again: its file, or a finalizer that runs while Lua allocates,
     // may delete it.
     const int id = object->getId();
     const std::string script = object->getScript();
-    luaMemory.keepTogether(true);  // what a wake reads, to be fetched at once (frame_loop.cpp)
-    ScriptThread* record = newScriptThread();
-    lua_State* thread = record->thread;
-
-    // The chunk's compile error is a message alone; a run-time error carries a traceback.
-    pushAnchored(thread, kCompiledScripts);
-    const int loaded = compiledScripts.load(thread, 1, script, scriptFolder);
-    lua_remove(thread, 1);
-    if (loaded != 0) {
-        failThread(thread, errorText(thread));
+    ScriptThread* record = nullptr;
+    int loaded = 0;
+    int status = 0;
+    {
+        // What a wake reads, to be fetched at once (ObjectList::walk).
+        LuaMemory::Together together(memory);
+        record = newThread();
+        lua_State* thread = record->thread;
+        // The chunk's compile error is a message alone; a run-time error carries a traceback.
+        anchors.push(thread, LuaAnchors::kCompiledScripts);
+        loaded = compiledScripts.load(thread, 1, script, scriptFolder);
+        lua_remove(thread, 1);
+        if (loaded == 0) {
+            anchors.push(thread, LuaAnchors::kErrorHandler);  // chunk, handler
+            lua_insert(thread, 1);                            // handler, chunk
+            ++scriptsRunning;
+            status = lua_pcall(thread, 0, 0, 1);
+            if (status == 0) {
+                anchors.push(thread, LuaAnchors::kFindEntryFunction);
+                lua_pushlightuserdata(thread, const_cast<std::string*>(&functionName));
+                status = lua_pcall(thread, 1, 1, 1);  // a script may have given the state
+            }                                         // table a metatable that raises
+            --scriptsRunning;
+        }
     }
-    pushAnchored(thread, kErrorHandler);  // chunk, handler
-    lua_insert(thread, 1);                // handler, chunk
-    ++scriptsRunning;
-    int status = lua_pcall(thread, 0, 0, 1);
-    if (status == 0) {
-        pushAnchored(thread, kFindEntryFunction);
-        lua_pushlightuserdata(thread, const_cast<std::string*>(&functionName));
-        status = lua_pcall(thread, 1, 1, 1);  // a script may have given the state table a
-    }                                         // metatable that raises
-    --scriptsRunning;
-    luaMemory.keepTogether(false);
-    if (status != 0) {
-        failThread(thread, errorText(thread));
+    lua_State* thread = record->thread;
+    if (loaded != 0 || status != 0) {
+        fail(thread, errorText(thread));
     }
     lua_remove(thread, 1);  // entry function or nil
     if (lua_isnil(thread, -1) || heldException) {
-        releaseThread(thread);
+        release(thread);
         rethrowHeldException();
         return nullptr;
     }
@@ -185,26 +195,11 @@ ScriptThread* Core::prepareThread(Object* object, const std::string& functionNam
     return record;
 }
 
-void Core::resumeThread(Object*, lua_State* thread, int argCount) {
-    auto found = threads.find(thread);
-    resumeIfSuspended(thread, found == threads.end() ? nullptr : &found->second, argCount + 1);
-}
-
-bool Core::startThread(Object* object, const std::string& functionName) {
-    objectAtHand = object;  // what the entry function's first pause is likely to name
-    ScriptThread* record = prepareThread(object, functionName);
-    if (record != nullptr) {
-        resumeIfSuspended(record->thread, record, 1);  // the object may be gone when this returns
-    }
-    objectAtHand = nullptr;
-    return record != nullptr;
-}
-
-void Core::resumeIfSuspended(lua_State* thread, ScriptThread* record, int argCount) {
+void ScriptThreads::resumeIfSuspended(lua_State* thread, ScriptThread* record, int argCount) {
     if (!canResume(thread, argCount)) {
         lua_pop(thread, argCount);
         if (hasEnded(thread)) {
-            releaseThread(thread);
+            release(thread);
         }
         return;
     }
@@ -213,32 +208,83 @@ void Core::resumeIfSuspended(lua_State* thread, ScriptThread* record, int argCou
     if (status == LUA_YIELD && adopted) {
         // A script's own coroutine is kept only while it waits: having yielded some other way,
         // it is left to the script that made it.
-        ScriptThread* still = recordOf(thread);
+        ScriptThread* still = find(thread);
         if (still != nullptr && still->waitObject == nullptr) {
-            releaseThread(thread);
+            release(thread);
         }
     }
     finishResume(thread, status);
 }
 
-int Core::resume(lua_State* thread, int argCount, ScriptThread* record) {
-    luaMemory.keepTogether(false);  // in case a Lua error jumped out of prepareThread
+int ScriptThreads::resume(lua_State* thread, int argCount, ScriptThread* record) {
     if (record != nullptr && record->waitObject != nullptr) {
         stopWaiting(*record);  // resumed before its event came
     }
     if (record == pendingAdoption) {
         pendingAdoption = nullptr;  // running, it is no longer to be let go as an idle adoption
     }
-    ScriptThread* const outer = runningScriptThread;  // a host function may resume another
-    runningScriptThread = record;
+    ScriptThread* const outer = running;  // a host function may resume another
+    running = record;
     ++scriptsRunning;
     const int status = lua_resume(thread, argCount);
     --scriptsRunning;
-    runningScriptThread = outer;
+    running = outer;
     return status;
 }
 
-void Core::releaseThread(lua_State* thread) {
+ScriptThread* ScriptThreads::find(lua_State* thread) {
+    if (running != nullptr && running->thread == thread) {
+        return running;
+    }
+    auto found = threads.find(thread);
+    return found == threads.end() ? nullptr : &found->second;
+}
+
+ScriptThread* ScriptThreads::recordForWait(lua_State* thread) {
+    ScriptThread* record = find(thread);
+    return record != nullptr ? record : adopt(thread);
+}
+
+ScriptThread* ScriptThreads::adopt(lua_State* thread) {
+    if (pendingAdoption != nullptr) {
+        release(pendingAdoption->thread);
+    }
+    lua_pushthread(thread);
+    const int reference = anchors.add(thread);
+    try {
+        auto [entry, added] = threads.try_emplace(thread, ScriptThread{thread, reference});
+        if (added) {
+            entry->second.adopted = true;
+            ++adoptedCount;
+            pendingAdoption = &entry->second;
+            return &entry->second;
+        }
+        anchors.remove(reference);  // a finalizer that ran in add() made it wait: kept twice else
+        return &entry->second;
+    } catch (const std::bad_alloc&) {
+    }
+    anchors.remove(reference);
+    luaL_error(thread, "wait: not enough memory");
+    return nullptr;
+}
+
+void ScriptThreads::noteWaiting(ScriptThread& record, Object* object, int eventId) {
+    if (&record == pendingAdoption) {
+        pendingAdoption = nullptr;
+    }
+    record.waitObject = object;
+    record.waitEvent = eventId;
+}
+
+void ScriptThreads::stopWaiting(ScriptThread& record) {
+    Lock* lock = ObjectList::eventsOf(*record.waitObject).find(record.waitEvent);
+    if (lock != nullptr && lock->waiter() == &record) {
+        lock->clearWaiter();
+    }
+    record.waitObject = nullptr;
+}
+
+void ScriptThreads::release(lua_State* thread) {
     auto found = threads.find(thread);
     if (found != threads.end()) {
         if (found->second.waitObject != nullptr) {
@@ -250,41 +296,35 @@ void Core::releaseThread(lua_State* thread) {
         if (&found->second == pendingAdoption) {
             pendingAdoption = nullptr;
         }
-        unanchor(found->second.reference);
+        anchors.remove(found->second.reference);
         threads.erase(found);
     }
 }
 
-void Core::stopWaiting(ScriptThread& record) {
-    Lock* lock = findLock(record.waitObject, record.waitEvent);
-    if (lock != nullptr && lock->owner == &record) {
-        lock->owner = nullptr;
-        lock->thread = nullptr;
-    }
-    record.waitObject = nullptr;
-}
-
-// Called after every resume the Core makes. A thread that yielded stays; one that ended is
-// released; one that failed is released before its report.
-void Core::finishResume(lua_State* thread, int status) {
+// Called after every resume. A thread that yielded stays; one that ended is released; one that
+// failed is released before its report.
+void ScriptThreads::finishResume(lua_State* thread, int status) {
     if (status == LUA_YIELD) {
         rethrowHeldException();
     } else if (status == 0) {
-        releaseThread(thread);
+        release(thread);
         rethrowHeldException();
     } else {
-        failThread(thread, failureText(luaState, thread));
+        fail(thread, failureText(thread));
     }
 }
 
-void Core::failThread(lua_State* thread, const std::string& message) {
-    luaMemory.keepTogether(false);  // the failure may end prepareThread
-    releaseThread(thread);
+void ScriptThreads::fail(lua_State* thread, const std::string& message) {
+    release(thread);
     rethrowHeldException();  // the host's own exception explains the failure better
     Log::error(Log::Text{message});
 }
 
-void Core::rethrowHeldException() {
+void ScriptThreads::holdException(std::exception_ptr exception) {
+    heldException = std::move(exception);
+}
+
+void ScriptThreads::rethrowHeldException() {
     if (heldException) {
         std::rethrow_exception(std::exchange(heldException, nullptr));
     }

@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "core/core.h"
+#include "core/core_parts.h"
 #include "log/log.h"
 #include "objects/object.h"
 #include "persist/binary_reader.h"
@@ -281,14 +282,14 @@ bool StateFile::loadWhole(Core& core, const std::string& path) {
         return refuse(path, "the scripting state could not be reset");
     }
     setGlobals(core.luaState, contents.globals);
-    core.objectsById.reserve(contents.objects.size());
+    core.parts->objects.reserve(contents.objects.size());
     for (const StoredObject& stored : contents.objects) {
         std::unique_ptr<Object> object = core.makeObject(stored.type, stored.script, stored.id);
         if (object == nullptr) {
             return refuse(path,
                           "the factory made no object of type " + std::to_string(stored.type));
         }
-        core.appendObject(object.get());
+        core.parts->objects.append(object.get());
         object.release();
     }
     reader.seek(contents.keyBlocksOffset);

@@ -166,6 +166,29 @@ TEST_F(ScriptThreadTest, HostExceptionsInsideScriptFunctionsReachTheHostAfterLua
     EXPECT_EQ(core.threadCount(), 0u);
 }
 
+// A registered function runs guarded: its results and its Lua errors are the script's, as if
+// Lua called it directly, and its C++ exception never crosses a Lua frame (on LuaJIT, whose
+// errors unwind as exceptions, the guard lets those through).
+TEST_F(ScriptThreadTest, RegisteredFunctionsRunGuarded) {
+    core.registerFunction("twice", [](lua_State* L) {
+        lua_pushnumber(L, 2 * lua_tonumber(L, 1));
+        return 1;
+    });
+    core.registerFunction("refuse", [](lua_State* L) { return luaL_error(L, "refused %d", 7); });
+    core.registerFunction("explode", [](lua_State*) -> int { throw std::runtime_error("boom"); });
+    core.resetScripting();
+    Object* object = scripted(R"(function main()
+        state.two = twice(1)
+        state.refused = select(2, pcall(refuse))
+        state.exploded = select(2, pcall(explode))
+    end)");
+    EXPECT_THROW(object->startThread("main"), std::runtime_error);
+    EXPECT_EQ(eval("state.two"), "2");
+    EXPECT_EQ(eval("state.refused"), "refused 7");
+    EXPECT_EQ(eval("state.exploded"), "explode: the host raised a C++ exception");
+    EXPECT_EQ(core.threadCount(), 0u);
+}
+
 TEST_F(ScriptThreadTest, AScriptThatDeletesItsObjectWhileItsFileRunsStillStarts) {
     started("deleteObject(1) function main(id) state.id = id end");
     EXPECT_EQ(eval("state.id"), "1");

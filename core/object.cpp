@@ -1,8 +1,9 @@
-#include "objects/object.h"
+#include "core/object.h"
 
 #include <memory>
 
 #include "core/core.h"
+#include "core/lua_numbers.h"
 
 Object::~Object() {
     for (auto& [name, key] : keys) {
