@@ -9,7 +9,7 @@
 
 #include "bench/ratio.h"
 #include "core/core.h"
-#include "objects/object.h"
+#include "core/object.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "bench/lua_alone.h"
 #include "core/core.h"
-#include "objects/object.h"
+#include "core/object.h"
 
 namespace bench {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/core.h"
-#include "objects/object.h"
+#include "core/object.h"
 #include "platform/fake/fake_platform.h"
 #include "ratio_report.h"
 

@@ -11,7 +11,7 @@
 #include "bench/lua_kilobytes.h"
 #include "bench/ratio.h"
 #include "core/core.h"
-#include "objects/object.h"
+#include "core/object.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 // destructor. So C++ work that may throw runs inside guardScriptCall, which catches every
 // exception and raises the Lua error only after the catch has closed:
 //
-//     int spawn(lua_State* L) {
-//         const int type = static_cast<int>(luaL_checknumber(L, 1));  // Lua may raise here
-//         int id = 0;
-//         guardScriptCall(L, "spawn", [&] { id = myGame.spawn(type); });  // C++ may throw here
-//         lua_pushnumber(L, id);
+//     int tally(lua_State* L) {
+//         const int worker = static_cast<int>(luaL_checknumber(L, 1));  // Lua may raise here
+//         int count = 0;
+//         guardScriptCall(L, "tally", [&] { count = ++tallies[worker]; });  // C++ may throw
+//         lua_pushnumber(L, count);
 //         return 1;
 //     }
 //

@@ -4,7 +4,7 @@
 #include <tuple>
 
 #include "core/core.h"
-#include "objects/object.h"
+#include "core/object.h"
 #include "persist/binary_reader.h"
 #include "persist/binary_writer.h"
 #include "state_bytes.h"

@@ -9,7 +9,7 @@
 
 #include "core/core.h"
 #include "log/log.h"
-#include "objects/object.h"
+#include "core/object.h"
 #include "platform/fake/fake_platform.h"
 #include "test_support.h"
 

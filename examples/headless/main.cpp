@@ -4,11 +4,13 @@
 // loads it again, after which it starts every script afresh: a load keeps the objects, their
 // keys and the shared variables, but no running script.
 #include <cstdio>
+#include <map>
 #include <set>
 #include <vector>
 
 #include <tumblix/core/core.h>
-#include <tumblix/objects/object.h>
+#include <tumblix/core/object.h>
+#include <tumblix/core/script_guard.h>
 
 namespace {
 
@@ -27,6 +29,20 @@ int say(lua_State* L) {
     const char* text = luaL_checkstring(L, 1);
     std::printf("%6.3f  %s\n", Core::fromLua(L)->getTime(), text);
     return 0;
+}
+
+// Crates each worker has stacked, by worker id, as the host counts them: across the load too.
+std::map<int, int> tallies;
+
+// tally(id), for the scripts: counts a crate for the worker with this id and returns the
+// worker's count. Growing the map may throw, so that runs in the guard; the Lua calls that may
+// raise stay outside it.
+int tally(lua_State* L) {
+    const int worker = static_cast<int>(luaL_checknumber(L, 1));  // Lua may raise here
+    int count = 0;
+    guardScriptCall(L, "tally", [&] { count = ++tallies[worker]; });  // C++ may throw here
+    lua_pushnumber(L, count);
+    return 1;
 }
 
 // Starts main(id) of every object not started yet. Scripts may create and delete objects
@@ -60,6 +76,7 @@ int main() {
         Core core([](int) -> Object* { return nullptr; },  // scripts make plain objects only
                   [&core](float) { startNewScripts(core); });
         core.registerFunction("say", say);  // scripts see it from the next reset on
+        core.registerFunction("tally", tally);
         core.resetScripting();
         core.createObject(0, "foreman.lua");
 
@@ -79,6 +96,11 @@ int main() {
         }
         std::printf("Crates stacked: %g. Objects left: %zu.\n", sharedNumber(core, "crates"),
                     core.getObjects().size());
+        int counted = 0;
+        for (const auto& [worker, count] : tallies) {
+            counted += count;
+        }
+        std::printf("Crates the host counted, replayed ones too: %d.\n", counted);
         return 0;
     } catch (int) {
         return 1;  // Log::error has reported a script error on standard error

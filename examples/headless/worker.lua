@@ -7,6 +7,7 @@ function main(id)
   while (getKey(id, "crates") or 0) < quota do
     wait(pause(id, 0.25))
     setKey(id, "crates", (getKey(id, "crates") or 0) + 1)
+    tally(id)  -- the host's own count, which no load takes back
     crates = (crates or 0) + 1  -- a new global of main's: shared by every script, and saved
     say("worker " .. id .. " stacks crate " .. getKey(id, "crates") .. ", " .. crates .. " in all")
   end

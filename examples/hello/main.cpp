@@ -1,7 +1,7 @@
 #include <cstdio>
 
 #include <tumblix/core/core.h>
-#include <tumblix/objects/object.h>
+#include <tumblix/core/object.h>
 
 int main() {
     try {

@@ -10,7 +10,7 @@
 
 #include <tumblix/core/core.h>
 #include <tumblix/graphics/graphics.h>
-#include <tumblix/objects/object.h>
+#include <tumblix/core/object.h>
 #include <tumblix/platform/constants.h>
 #include <tumblix/platform/os.h>
 
