@@ -64,22 +64,47 @@ void Object::setKey(const std::string& name, KeyType* value) {
     entry->second = owned.release();
 }
 
+namespace {
+
+// Gives the key `name` `value` when it already holds a record of the same kind, which is then
+// kept: a script that counts in a key allocates nothing. False when there is no such key.
+template <typename Record, typename Value>
+bool assignInPlace(std::map<std::string, KeyType*>& keys, const std::string& name, uint8_t tag,
+                   const Value& value) {
+    auto found = keys.find(name);
+    if (found == keys.end() || found->second->type != tag) {
+        return false;
+    }
+    static_cast<Record*>(found->second)->value = value;
+    return true;
+}
+
+// A new record of `value`, for a key that does not hold one of its kind.
+template <typename Record, typename Value>
+Record* newRecord(const Value& value) {
+    auto* record = new Record;
+    record->value = value;
+    return record;
+}
+
+}  // namespace
+
 void Object::setNumber(const std::string& name, const double& value) {
-    auto* key = new KeyTypeNumber;
-    key->value = value;
-    setKey(name, key);
+    if (!assignInPlace<KeyTypeNumber>(keys, name, KeyType::NUMBER, value)) {
+        setKey(name, newRecord<KeyTypeNumber>(value));
+    }
 }
 
 void Object::setString(const std::string& name, const std::string& value) {
-    auto* key = new KeyTypeString;
-    key->value = value;
-    setKey(name, key);
+    if (!assignInPlace<KeyTypeString>(keys, name, KeyType::STRING, value)) {
+        setKey(name, newRecord<KeyTypeString>(value));
+    }
 }
 
 void Object::setBool(const std::string& name, const bool& value) {
-    auto* key = new KeyTypeBool;
-    key->value = value;
-    setKey(name, key);
+    if (!assignInPlace<KeyTypeBool>(keys, name, KeyType::BOOL, value)) {
+        setKey(name, newRecord<KeyTypeBool>(value));
+    }
 }
 
 double Object::getNumber(const std::string& name) const {
