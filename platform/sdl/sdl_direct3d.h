@@ -25,6 +25,9 @@ struct DeviceTexture {
     // sets them only when they change.
     SDL_BlendMode blend = SDL_BLENDMODE_BLEND;
     uint32_t modulation = 0xFFFFFFFF;
+    // A part of the texture known to be opaque throughout (a backdrop's image, say), which a
+    // draw in an opaque colour may copy instead of blending; empty when none is known.
+    SDL_Rect opaque{0, 0, 0, 0};
 };
 
 struct Device {

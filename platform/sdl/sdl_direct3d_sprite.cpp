@@ -44,6 +44,19 @@ SDL_Surface* texturePixels(SDL_Surface* image, uint32_t width, uint32_t height,
     return pixels;
 }
 
+// The top-left `width` x `height` texels of `pixels` when every one of them is opaque, else an
+// empty rectangle.
+SDL_Rect opaquePart(const SDL_Surface& pixels, int width, int height) {
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(pixels.pixels) + static_cast<ptrdiff_t>(y) * pixels.pitch);
+        if (!std::all_of(row, row + width, [](uint32_t texel) { return texel >= 0xFF000000u; })) {
+            return SDL_Rect{0, 0, 0, 0};
+        }
+    }
+    return SDL_Rect{0, 0, width, height};
+}
+
 // A texture of `device` that takes over `pixels` and is uploaded; null, and `pixels` freed, when
 // the renderer refuses it.
 DeviceTexture* adopt(Device* device, SDL_Surface* pixels) {
@@ -135,6 +148,14 @@ SDL_Rect visibleSource(const DeviceTexture& texture, const Rect* source, Vector2
         return static_cast<int>(std::max<int64_t>(int64_t{to} - from, 0));
     };
     return SDL_Rect{left, top, extent(left, right), extent(top, bottom)};
+}
+
+// Whether drawing `area` of `texture` in `colour` blends nothing: opaque texels in an opaque
+// colour cover what is below them whole, and a copy is much cheaper than a blend.
+bool copies(const DeviceTexture& texture, const SDL_Rect& area, uint32_t colour) {
+    const SDL_Rect& opaque = texture.opaque;
+    return colour >= 0xFF000000u && area.x >= opaque.x && area.y >= opaque.y &&
+           area.x + area.w <= opaque.x + opaque.w && area.y + area.h <= opaque.y + opaque.h;
 }
 
 // Quads of `texture` still queued go to the renderer before the texture changes or goes.
@@ -272,6 +293,8 @@ HRESULT d3dxCreateTextureFromFileEx(Device* device, const std::string& path, uin
     if (created == nullptr) {
         return E_FAIL;
     }
+    created->opaque = opaquePart(*pixels, static_cast<int>(std::min(imageWidth, texelsWide)),
+                                 static_cast<int>(std::min(imageHeight, texelsHigh)));
     if (info != nullptr) {
         *info = ImageInfo{imageWidth, imageHeight};
     }
@@ -313,6 +336,7 @@ HRESULT lockRect(DeviceTexture* texture, uint32_t level, LockedRect& locked, con
         area = *rect;
     }
     texture->locked = true;
+    texture->opaque = SDL_Rect{0, 0, 0, 0};  // whatever is written may be see-through
     locked.pitch = texture->pixels->pitch;
     locked.bits = static_cast<uint8_t*>(texture->pixels->pixels) +
                   static_cast<ptrdiff_t>(area.top) * texture->pixels->pitch + area.left * 4;
@@ -407,7 +431,10 @@ HRESULT spriteDraw(Sprite* sprite, DeviceTexture* texture, const Rect* source,
         return D3DERR_INVALIDCALL;
     }
     Device& device = *sprite->device;
-    setBlend(*texture, sprite->blend);
+    // A turned copy would bring the see-through corners of the software renderer's turned
+    // image along.
+    bool copy = upright(m) && copies(*texture, area, colour);
+    setBlend(*texture, copy ? SDL_BLENDMODE_NONE : sprite->blend);
     return device.drawsQuads ? queueQuad(device, *texture, area, offset, m, colour)
                              : copyRectangle(device, *texture, area, offset, m, colour);
 }

@@ -170,18 +170,22 @@ TEST_P(GraphicsPixelsOnEachRendererTest, SpritesCoverExactlyTheirRectangleWithTh
 }
 
 // Sprites of two textures, one of them drawn again in another colour, overlap in the order
-// they were drawn, each tinted by its own colour.
+// they were drawn, each tinted by its own colour; the see-through texels beyond a smaller
+// image leave what is below them.
 TEST_P(GraphicsPixelsOnEachRendererTest, SpritesOverlapInCallOrderEachTintedByItsColour) {
     Texture* white = image(32, 32, [](int, int) { return kWhite; });
     Texture* green = image(32, 32, [](int, int) { return kGreen; });
+    Texture* small = image(20, 20, [](int, int) { return kWhite; });
     auto pixels = frame([&] {
         Graphics::drawSprite(white, 0, 0, 32, 32, 0, 0, 32, 32, kRed, 0, 0, 0);
         Graphics::drawSprite(green, 16, 0, 32, 32, 0, 0, 32, 32, kWhite, 0, 0, 0);
         Graphics::drawSprite(white, 32, 0, 32, 32, 0, 0, 32, 32, kBlue, 0, 0, 0);
+        Graphics::drawSprite(small, 40, 0, 20, 20, 0, 0, 32, 32, kWhite, 0, 0, 0);
         Graphics::drawSprite(white, 64, 0, 32, 32, 0, 0, 32, 32, 0x80FFFFFF, 0, 0, 0);
     });
     for (int x = 0; x < 64; ++x) {
-        ASSERT_EQ(at(pixels, x, 10), x < 16 ? kRed : x < 32 ? kGreen : kBlue) << x;
+        uint32_t expected = x < 16 ? kRed : x < 32 ? kGreen : x < 40 || x >= 60 ? kBlue : kWhite;
+        ASSERT_EQ(at(pixels, x, 10), expected) << x;
     }
     uint32_t half = at(pixels, 80, 10);  // white at alpha 0x80 over the black background
     for (int shift : {0, 8, 16}) {
