@@ -105,22 +105,6 @@ bool usable(Direct3D* direct3D, uint32_t adapter) {
     return direct3D != nullptr && adapter == D3DADAPTER_DEFAULT;
 }
 
-// The render driver SDL will try first: the one the SDL_RENDER_DRIVER hint names, or the
-// first SDL lists.
-bool preferredRenderDriver(SDL_RendererInfo& info) {
-    const char* wanted = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
-    int count = SDL_GetNumRenderDrivers();
-    for (int index = 0; index < count; ++index) {
-        if (SDL_GetRenderDriverInfo(index, &info) != 0) {
-            continue;
-        }
-        if (wanted == nullptr || *wanted == '\0' || SDL_strcasecmp(wanted, info.name) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool displayFormat(D3DFORMAT format) {
     return format == D3DFMT_X8R8G8B8 || format == D3DFMT_R5G6B5 || format == D3DFMT_X1R5G5B5;
 }
@@ -150,7 +134,7 @@ HRESULT getDeviceCaps(Direct3D* direct3D, uint32_t adapter, uint32_t deviceType,
     caps = DeviceCaps{};
     caps.maxTextureWidth = sdl::kMaxTextureSize;
     caps.maxTextureHeight = sdl::kMaxTextureSize;
-    if (preferredRenderDriver(info)) {
+    if (sdl::chosenRenderDriver(info)) {
         if ((info.flags & SDL_RENDERER_ACCELERATED) != 0) {
             caps.devCaps |= D3DDEVCAPS_HWTRANSFORMANDLIGHT;
         }
@@ -178,7 +162,7 @@ HRESULT getAdapterIdentifier(Direct3D* direct3D, uint32_t adapter, uint32_t,
     SDL_GetVersion(&version);
     identifier.deviceName = display;
     identifier.description =
-        std::string(preferredRenderDriver(info) ? info.name : "no") + " renderer";
+        std::string(sdl::chosenRenderDriver(info) ? info.name : "no") + " renderer";
     identifier.driver = std::string("SDL ") + videoDriver;
     identifier.driverVersion = (uint64_t{version.major} << 48) | (uint64_t{version.minor} << 32) |
                                (uint64_t{version.patch} << 16);

@@ -90,7 +90,16 @@ SDL_Renderer* createRenderer(const Device& device) {
     return renderer;
 }
 
+// Takes the renderer `createRenderer` made, or null.
+void useRenderer(Device& device, SDL_Renderer* renderer) {
+    device.renderer = renderer;
+    SDL_RendererInfo info;
+    device.drawsQuads = renderer != nullptr && SDL_GetRendererInfo(renderer, &info) == 0 &&
+                        (info.flags & SDL_RENDERER_SOFTWARE) == 0;
+}
+
 void dropRenderer(Device& device) {
+    device.quads.drop();
     for (DeviceTexture* texture : device.textures) {
         if (texture->native != nullptr) {
             SDL_DestroyTexture(texture->native);
@@ -121,7 +130,7 @@ HRESULT createDevice(Direct3D* direct3D, uint32_t adapter, uint32_t deviceType,
     created->window = parameters.deviceWindow != nullptr ? parameters.deviceWindow : focusWindow;
     created->parameters = parameters;
     created->behaviorFlags = behaviorFlags;
-    created->renderer = createRenderer(*created);
+    useRenderer(*created, createRenderer(*created));
     if (created->renderer == nullptr) {
         delete created;
         return D3DERR_NOTAVAILABLE;
@@ -151,7 +160,7 @@ HRESULT resetDevice(Device* device, PresentParameters& parameters) {
     device->parameters = parameters;
     device->inScene = false;
     dropRenderer(*device);
-    device->renderer = createRenderer(*device);
+    useRenderer(*device, createRenderer(*device));
     bool restored = device->renderer != nullptr;
     for (DeviceTexture* texture : device->textures) {
         restored = restored && sdl::uploadTexture(*texture, device->renderer);
@@ -192,6 +201,7 @@ HRESULT clear(Device* device, uint32_t rectCount, const Rect* rects, uint32_t fl
     if ((flags & D3DCLEAR_TARGET) == 0) {
         return D3D_OK;  // no depth or stencil buffer to clear
     }
+    device->quads.flush(device->renderer);  // sprites drawn before the clear go under it
     SDL_SetRenderDrawColor(device->renderer, (colour >> 16) & 0xFF, (colour >> 8) & 0xFF,
                            colour & 0xFF, colour >> 24);
     if (rectCount == 0 || rects == nullptr) {
@@ -230,6 +240,7 @@ HRESULT present(Device* device) {
     if (device->needsReset || (fullscreen(*device) && minimised(*device))) {
         return D3DERR_DEVICELOST;
     }
+    device->quads.flush(device->renderer);  // shown even when a sprite batch was left open
     SDL_RenderPresent(device->renderer);
     return D3D_OK;
 }
