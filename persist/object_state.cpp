@@ -7,22 +7,22 @@ void Object::save(BinaryWriter& writer) const {
 }
 
 void Object::load(BinaryReader& reader) {
-    StoredKeyBlock block;
-    readKeyBlock(reader, block);
-    waitTimer = block.waitTimer;
-    for (const StoredKey& key : block.keys) {
+    readKeyBlock(reader, waitTimer, [this](StoredKey& key) {
         switch (key.tag) {
             case KeyType::NUMBER:
                 setNumber(key.name, key.value.number);
                 break;
-            case KeyType::STRING:
-                setString(key.name, key.value.string);
+            case KeyType::STRING: {
+                auto* value = new KeyTypeString;
+                value->value = std::move(key.value.string);
+                setKey(key.name, value);
                 break;
+            }
             case KeyType::BOOL:
                 setBool(key.name, key.value.boolean);
                 break;
             default:
                 break;  // an unknown tag carries no value and sets no key
         }
-    }
+    });
 }

@@ -1,7 +1,5 @@
 #include "persist/state_format.h"
 
-#include <algorithm>
-
 #include "objects/object.h"
 #include "persist/binary_reader.h"
 #include "persist/binary_writer.h"
@@ -172,19 +170,24 @@ void writeKeyBlock(BinaryWriter& writer, float waitTimer,
 
 // Reads records until the count or the file runs out; each takes bytes, so a count beyond the
 // file costs no more than the file itself.
-bool readKeyBlock(BinaryReader& reader, StoredKeyBlock& block) {
-    block.waitTimer = reader.readFloat();
+bool readKeyBlock(BinaryReader& reader, float& waitTimer,
+                  const std::function<void(StoredKey& key)>& take) {
+    waitTimer = reader.readFloat();
     const size_t count = countOf(reader.readInt());
-    block.keys.reserve(std::min(count, reader.remaining() / kMinimumKeyRecord));
     for (size_t index = 0; index < count && reader.good(); ++index) {
         StoredKey key;
         key.name = reader.readString();
         key.tag = reader.readInt();
         if (reader.good() && readValue(reader, key.tag, key.value, kKeyTags)) {
-            block.keys.push_back(std::move(key));
+            take(key);
         }
     }
     return reader.good();
+}
+
+bool readKeyBlock(BinaryReader& reader, StoredKeyBlock& block) {
+    return readKeyBlock(reader, block.waitTimer,
+                        [&block](StoredKey& key) { block.keys.push_back(std::move(key)); });
 }
 
 std::string keyBlockProblem(BinaryReader& reader, size_t start, size_t index, bool engineLayout) {

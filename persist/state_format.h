@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -84,8 +85,12 @@ std::string readObjectHeaders(BinaryReader& reader, std::vector<StoredObject>& o
 // The engine's own layout of an object's block (Object::save and Object::load).
 void writeKeyBlock(BinaryWriter& writer, float waitTimer,
                    const std::map<std::string, KeyType*>& keys);
-// Keeps every key record read whole, so a block cut short yields the keys before the cut. False
-// when the block is not whole; the reader has then failed.
+// Hands every key record read whole to `take`, in file order, so a block cut short yields the
+// keys before the cut; `take` may move from the record. False when the block is not whole; the
+// reader has then failed.
+bool readKeyBlock(BinaryReader& reader, float& waitTimer,
+                  const std::function<void(StoredKey& key)>& take);
+// The same, keeping every record in `block`.
 bool readKeyBlock(BinaryReader& reader, StoredKeyBlock& block);
 // Why the block of object `index` (0 for the first), which starts at `start`, did not read:
 // `engineLayout` when it was read in the engine's own layout, whose key count can be named.
