@@ -98,7 +98,7 @@ public:
     // operations above; implemented in core/state_hand_off.cpp.
 
     // An object of `type` (plain for 0, else the factory's) with this script and id, not listed
-    // and given no id of the counter's: null when the factory makes none. Destroyed unlisted,
+    // and taking no id from the counter: null when the factory makes none. Destroyed unlisted,
     // it leaves the Core as it was.
     std::unique_ptr<Object> makeUnlistedObject(int type, const std::string& script, int id);
     // Resets the scripting state as resetScripting does, then lists `objects` (made by

@@ -44,8 +44,8 @@ public:
     // Reads what save wrote, setting each key read (keys already held stay unless replaced).
     // Stops at the first read past the end of the file, which the reader then reports. A load
     // reads each block once, into an object not yet listed, while the running state still
-    // stands (it goes only once the whole file has read): an override must change nothing but
-    // its own object. The objects it reads (BinaryReader::readObject) are the file's.
+    // stands (it goes only once the whole file has been read): an override must change nothing
+    // but its own object. The objects it reads (BinaryReader::readObject) are the file's.
     virtual void load(BinaryReader& reader);
 
     int getId() const { return id; }
