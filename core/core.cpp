@@ -220,10 +220,6 @@ void Core::registerFunction(const std::string& name, lua_CFunction function) {
     functions[name] = function;
 }
 
-std::unique_ptr<Object> Core::makeObject(int type, const std::string& script, int id) {
-    return ObjectList::make(objectFactory, this, type, script, id);
-}
-
 Object* Core::createObject(int type, const std::string& script) {
     if (!isScriptAllowed(script)) {
         Log::info(Log::Text{"createObject: the script '" + script +
@@ -231,7 +227,7 @@ Object* Core::createObject(int type, const std::string& script) {
                             "'; no object was made."});
         return nullptr;
     }
-    std::unique_ptr<Object> object = makeObject(type, script, nextObjectId);
+    std::unique_ptr<Object> object = makeUnlistedObject(type, script, nextObjectId);
     if (object == nullptr) {
         return nullptr;
     }

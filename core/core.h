@@ -71,16 +71,32 @@ public:
     // the objects with their saved ids, scripts, pause timers and keys, and the next object id,
     // raised past every loaded id (and from 0) when the file gives one a new object would repeat
     // (the log says so). No thread runs and no lock stands afterwards. All or nothing: the whole
-    // file is read before anything is discarded, each key block of a host type by that type's
-    // own load on an object made for the purpose (so the factory is asked twice for each such
-    // object, and the first is destroyed unused). A file that does not open, is not a regular
-    // file, is larger than the machine's memory, is cut short, holds lengths or counts beyond its
-    // end, or names an object type the factory cannot make leaves the running state untouched
-    // and returns false (the reason goes to the log); so does an exception raised inside the
-    // load. Bytes after the next object id are not read (the log says how many). A variable of a
-    // type the file cannot hold ends in Log::error, the state untouched.
+    // file is read, once, before anything is discarded. The factory is asked once for each
+    // object; every object is made, not yet listed, before any key block is read, and each block
+    // is read by its object's own load; only then is the state reset and are those same objects
+    // listed. A file that does not open, is not a regular file, is larger than the machine's
+    // memory, is cut short, holds lengths or counts beyond its end, or names an object type the
+    // factory cannot make leaves the running state untouched and returns false (the reason goes
+    // to the log); so does an exception raised inside the load. Bytes after the next object id
+    // are not read (the log says how many). A variable of a type the file cannot hold ends in
+    // Log::error, the state untouched.
     // Refused (false, with a log line) while a script runs; see requestLoadState.
     bool loadState(std::string path);
+
+    // ---- For the state file ----
+    // What saveState and loadState (persist/state_file.cpp) need of the Core beyond the
+    // operations above; implemented in core/state_hand_off.cpp.
+
+    // An object of `type` (plain for 0, else the factory's) with this script and id, not listed
+    // and taking no id from the counter: null when the factory makes none. Destroyed unlisted,
+    // it leaves the Core as it was.
+    std::unique_ptr<Object> makeUnlistedObject(int type, const std::string& script, int id);
+    // Resets the scripting state as resetScripting does, then lists `objects` (made by
+    // makeUnlistedObject) in their order with the ids they carry, and numbers new objects from
+    // `nextObjectId`. False when the reset is refused: the objects are then destroyed unlisted.
+    bool adoptLoadedState(std::vector<std::unique_ptr<Object>> objects, int nextObjectId);
+    // The id the next object createObject makes takes.
+    int getNextObjectId() const;
 
     // The safe way for a script (through a function the host registers) to ask for a load or a
     // reset: each is performed after the current frame, once its frame callback has returned
@@ -183,16 +199,11 @@ public:
     int waitFor(lua_State* thread, int objectId, int eventId);
 
 private:
-    friend class StateFile;  // restores saved ids and the id counter
-
     static void* allocateLua(void* core, void* block, size_t oldSize, size_t newSize);
     static int buildLuaState(lua_State* L);
     void anchorLuaState();
     void closeLuaState();
 
-    // An object of `type` (plain for 0, else the factory's) with this identity, not listed;
-    // null when the factory makes none.
-    std::unique_ptr<Object> makeObject(int type, const std::string& script, int id);
     // Takes every object out of the list and destroys it, its pending events first.
     void discardObjects();
 

@@ -34,8 +34,9 @@ public:
     virtual void save(BinaryWriter& writer) const;
     // Reads what save wrote, setting each key read (keys already held stay unless replaced).
     // Stops at the first read past the end of the file, which the reader then reports. A load
-    // reads every block twice, first into an object that is never listed, to check the file
-    // before the running state goes: an override must change nothing but its own object.
+    // reads each block once, into an object not yet listed, while the running state still
+    // stands (it goes only once the whole file has been read): an override must change nothing
+    // but its own object. The objects it reads (BinaryReader::readObject) are the file's.
     virtual void load(BinaryReader& reader);
 
     int getId() const { return id; }

@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to both readers of state files: the scan that state_dump prints and
-// Core::loadState. Neither may crash, leak, read outside its buffer or allocate without bound.
+// Feeds arbitrary bytes to the state-file reader both ways it is used: every block in the
+// engine's own layout, as state_dump prints it, and through Core::loadState, each block by its
+// object's own load. Neither may crash, leak, read outside its buffer or allocate without bound.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -11,13 +12,13 @@
 #include "objects/object.h"
 #include "persist/binary_reader.h"
 #include "persist/binary_writer.h"
-#include "persist/state_file_scan.h"
+#include "persist/state_format.h"
 #include "platform/fake/fake_platform.h"
 
 namespace {
 
 // A host type with a layout of its own, so the key blocks that only a type's own load can read
-// are reached too, in the check before the reset and in the load after it.
+// are reached too.
 class Tagged : public Object {
     int extra = 0;
     void save(BinaryWriter& writer) const override {
@@ -71,10 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     BinaryReader reader(nullptr);
     reader.openBytes(bytes);
     StateFileContents contents;
-    StateFileScanOptions options;
-    options.plainLayout = [](int) { return true; };
     std::string unsupported;
-    scanStateFile(reader, options, contents, unsupported);
+    readStateFile(reader, contents, unsupported);
 
     static const ScratchFile file;
     if (file.hold(bytes)) {

@@ -133,5 +133,12 @@ void BinaryReader::read(char* buffer, int count) {
 
 Object* BinaryReader::readObject() {
     int id = readInt();
-    return good() ? core->findObject(id) : nullptr;
+    if (!good()) {
+        return nullptr;
+    }
+    return findObject ? findObject(id) : core->findObject(id);
+}
+
+void BinaryReader::findObjectsWith(std::function<Object*(int id)> find) {
+    findObject = std::move(find);
 }

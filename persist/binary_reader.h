@@ -5,6 +5,7 @@
 // a damaged file can neither make a read leave the buffer nor make it allocate without bound.
 #pragma once
 
+#include <functional>
 #include <string>
 
 class Core;
@@ -38,6 +39,9 @@ public:
     void read(char* buffer, int count);
     // The live object whose id is read, or null.
     Object* readObject();
+    // Makes readObject find ids with `find` instead of the Core: a load reads its key blocks
+    // before the objects it made are listed, and their references name those objects.
+    void findObjectsWith(std::function<Object*(int id)> find);
 
     // False once a read has run past the end; it stays false.
     bool good() const { return !failed; }
@@ -55,4 +59,5 @@ private:
     size_t offset = 0;
     bool failed = false;
     Core* core;
+    std::function<Object*(int id)> findObject;  // replaces the Core's findObject when set
 };

@@ -1,62 +1,28 @@
-// An object's key block in a state file: the pause timer, the key count, then each key's name,
-// tag and value, in name order.
-#include "objects/key_type.h"
+// An object's key block in a state file, in the engine's own layout (persist/state_format.cpp).
 #include "objects/object.h"
-#include "persist/binary_reader.h"
-#include "persist/binary_writer.h"
+#include "persist/state_format.h"
 
 void Object::save(BinaryWriter& writer) const {
-    writer.write(waitTimer);
-    writer.write(static_cast<int>(keys.size()));
-    for (const auto& [name, key] : keys) {
-        writer.write(name);
-        writer.write(static_cast<int>(key->type));
-        switch (key->type) {
-            case KeyType::NUMBER:
-                writer.write(static_cast<const KeyTypeNumber*>(key)->value);
-                break;
-            case KeyType::STRING:
-                writer.write(static_cast<const KeyTypeString*>(key)->value);
-                break;
-            case KeyType::BOOL:
-                writer.write(static_cast<const KeyTypeBool*>(key)->value);
-                break;
-            default:
-                break;  // a record without a value
-        }
-    }
+    writeKeyBlock(writer, waitTimer, keys);
 }
 
 void Object::load(BinaryReader& reader) {
-    waitTimer = reader.readFloat();
-    int count = reader.readInt();
-    for (int index = 0; index < count && reader.good(); ++index) {
-        std::string name = reader.readString();
-        int tag = reader.readInt();
-        switch (tag) {
-            case KeyType::NUMBER: {
-                double value = reader.readDouble();
-                if (reader.good()) {
-                    setNumber(name, value);
-                }
+    readKeyBlock(reader, waitTimer, [this](StoredKey& key) {
+        switch (key.tag) {
+            case KeyType::NUMBER:
+                setNumber(key.name, key.value.number);
                 break;
-            }
             case KeyType::STRING: {
-                std::string value = reader.readString();
-                if (reader.good()) {
-                    setString(name, value);
-                }
+                auto* value = new KeyTypeString;
+                value->value = std::move(key.value.string);
+                setKey(key.name, value);
                 break;
             }
-            case KeyType::BOOL: {
-                bool value = reader.readBool();
-                if (reader.good()) {
-                    setBool(name, value);
-                }
+            case KeyType::BOOL:
+                setBool(key.name, key.value.boolean);
                 break;
-            }
             default:
                 break;  // an unknown tag carries no value and sets no key
         }
-    }
+    });
 }

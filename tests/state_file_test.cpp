@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "core/lock.h"
 #include "core_fixture.h"
@@ -30,6 +31,24 @@ public:
     void load(BinaryReader& reader) override {
         Object::load(reader);
         count = reader.readInt();
+    }
+};
+
+// A host type that keeps a reference to another object, and can be told to fail its load.
+class Linked : public Object {
+public:
+    Object* partner = nullptr;
+    static inline bool failLoads = false;
+    void save(BinaryWriter& writer) const override {
+        Object::save(writer);
+        writer.writeObject(partner);
+    }
+    void load(BinaryReader& reader) override {
+        if (failLoads) {
+            throw std::runtime_error("a bad block");
+        }
+        Object::load(reader);
+        partner = reader.readObject();
     }
 };
 
@@ -334,3 +353,30 @@ TEST_F(StateFileTest, NewObjectsAfterALoadNeverTakeALoadedIdOrZero) {
 }
 
 }  // namespace
+
+// Each object is made once, and a reference read in a block names the object loaded with that
+// id, even one later in the file, never the running object the load replaces. A block whose
+// load throws leaves the running state as it was.
+TEST_F(StateFileTest, AHostTypeIsMadeOnceAndItsReferencesNameTheLoadedObjects) {
+    int made = 0;
+    makeHostObject = [&made](int type) -> Object* {
+        ++made;
+        return type == 7 ? new Linked : nullptr;
+    };
+    auto* linked = static_cast<Linked*>(core.createObject(7, ""));
+    linked->partner = core.createObject(0, "");
+    const std::string file = saved();
+
+    made = 0;
+    ASSERT_TRUE(load(file));
+    EXPECT_EQ(made, 1);
+    linked = static_cast<Linked*>(core.findObject(1));
+    EXPECT_EQ(linked->partner, core.findObject(2));
+
+    Linked::failLoads = true;
+    EXPECT_FALSE(load(file));
+    Linked::failLoads = false;
+    EXPECT_THAT(logged(),
+                HasSubstr("was not loaded: loading it raised an exception (a bad block)."));
+    EXPECT_EQ(core.getObjects(), (std::vector<Object*>{linked, linked->partner}));
+}

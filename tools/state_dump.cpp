@@ -11,7 +11,7 @@
 #include <string>
 
 #include "persist/binary_reader.h"
-#include "persist/state_file_scan.h"
+#include "persist/state_format.h"
 
 namespace {
 
@@ -70,11 +70,11 @@ std::string valueOf(const std::string& type, const StoredValue& value) {
 
 std::string keyTypeName(int tag) {
     switch (tag) {
-        case 1:
+        case KeyType::NUMBER:
             return "number";
-        case 2:
+        case KeyType::STRING:
             return "string";
-        case 3:
+        case KeyType::BOOL:
             return "boolean";
         default:
             return "none";
@@ -97,15 +97,15 @@ void print(const StateFileContents& contents) {
             "%s\n    {\"type\": %d, \"script\": %s, \"id\": %d, \"waitTimer\": %s, "
             "\"keys\": [",
             i == 0 ? "" : ",", object.type, quoted(object.script).c_str(), object.id,
-            number(object.waitTimer).c_str());
-        for (size_t k = 0; k < object.keys.size(); ++k) {
-            const StoredKey& key = object.keys[k];
+            number(object.block.waitTimer).c_str());
+        for (size_t k = 0; k < object.block.keys.size(); ++k) {
+            const StoredKey& key = object.block.keys[k];
             std::string type = keyTypeName(key.tag);
             std::printf("%s\n      {\"name\": %s, \"tag\": %d, \"type\": \"%s\", \"value\": %s}",
                         k == 0 ? "" : ",", quoted(key.name).c_str(), key.tag, type.c_str(),
                         valueOf(type, key.value).c_str());
         }
-        std::printf("%s]}", object.keys.empty() ? "" : "\n    ");
+        std::printf("%s]}", object.block.keys.empty() ? "" : "\n    ");
     }
     std::printf("%s],\n  \"nextObjectId\": %d\n}\n", contents.objects.empty() ? "" : "\n  ",
                 contents.nextObjectId);
@@ -119,10 +119,8 @@ int dump(const char* path) {
         return 1;
     }
     StateFileContents contents;
-    StateFileScanOptions options;
-    options.plainLayout = [](int) { return true; };
     std::string unsupported;
-    problem = scanStateFile(reader, options, contents, unsupported);
+    problem = readStateFile(reader, contents, unsupported);
     if (!problem.empty()) {
         std::fprintf(stderr, "state_dump: %s: %s\n", path, problem.c_str());
         return 1;
