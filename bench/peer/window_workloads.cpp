@@ -13,7 +13,7 @@ namespace {
 
 // Frames drawn before the measured ones: the first frames also fill caches and compile the
 // renderer's shaders.
-constexpr int kWarmUpFrames = 10;
+constexpr int kWarmUpFrames = 5;
 
 }  // namespace
 

@@ -17,7 +17,7 @@ int clock_gettime(int clock, peer_timespec *now);
 
 local CLOCK_REALTIME, CLOCK_MONOTONIC, CLOCK_THREAD_CPUTIME_ID = 0, 1, 3
 local FRAME_SECONDS = 0.01
-local WARM_UP_FRAMES = 10  -- as the Tumblix host: caches filled and shaders compiled
+local WARM_UP_FRAMES = 5  -- as the Tumblix host: caches filled and shaders compiled
 local WIDTH, HEIGHT, SPRITE_SIZE = 800, 600, 32
 
 local timespec = ffi.new("peer_timespec")
