@@ -7,7 +7,9 @@
 --   love <this folder> startup
 --
 -- Scripted objects are tables, each with a coroutine that yields the seconds it waits;
--- love.update scans the plain list of them and resumes the due ones.
+-- love.update scans the plain list of them and resumes the due ones. They wake on the frames
+-- where Tumblix, which counts a pause down in single precision, wakes its objects: the script
+-- checks that both engines count the same wakes.
 local ffi = require("ffi")
 
 ffi.cdef [[
@@ -46,29 +48,6 @@ local function report(name, format, value)
   io.stdout:write(name, " ", string.format(format, value), "\n")
 end
 
--- How many frames a wait of `seconds` lasts in the Tumblix host, so that both engines wake
--- their objects on the same frames and their counts of wakes can be compared: Tumblix counts a
--- pause down in single precision by the frame's 0.01 s and wakes the object in the frame where
--- it reaches 0. That is the quotient rounded up, except within a hair of a whole number of
--- frames, where the float countdown is replayed to see which way it falls.
-local countdown = ffi.new("float[2]")
-countdown[1] = FRAME_SECONDS
-
-local function framesOfWait(seconds)
-  local exact = seconds / FRAME_SECONDS
-  local frames = math.ceil(exact)
-  if frames - exact > 0.01 and exact - (frames - 1) > 0.01 then
-    return frames
-  end
-  countdown[0] = seconds
-  frames = 0
-  repeat
-    countdown[0] = countdown[0] - countdown[1]
-    frames = frames + 1
-  until countdown[0] <= 0
-  return frames
-end
-
 -- The Tumblix host's bench/peer/sleeper.lua: the same Park-Miller wait times, seeded by the id.
 local function sleeper(object)
   local seed = object.id
@@ -80,13 +59,14 @@ local function sleeper(object)
 end
 
 local objects = {}
-local frame = 0
+local now = 0  -- seconds since the first frame
 
+-- When an object that has just yielded `seconds` wakes next.
 local function resumed(ok, seconds)
   if not ok then
     error(seconds, 0)
   end
-  return frame + framesOfWait(seconds)
+  return now + seconds
 end
 
 local function startObject(id)
@@ -95,11 +75,11 @@ local function startObject(id)
   objects[#objects + 1] = object
 end
 
-function love.update()
-  frame = frame + 1
+function love.update(dt)
+  now = now + dt
   for i = 1, #objects do
     local object = objects[i]
-    if object.wake <= frame then
+    if object.wake <= now then
       object.wake = resumed(coroutine.resume(object.co))
     end
   end
