@@ -197,13 +197,16 @@ metrics=(frame_10k frame_100k rss_10k create_10k sprites_cpu_10k sprites_cpu_50k
   sprites_wall_10k sprites_wall_50k startup)
 declare -A units=([rss_10k]=MB)
 echo
-echo "Medians of $rounds alternated rounds [lowest - highest]; LÖVE's sprites on $renderer;"
+echo "Medians of $rounds alternated rounds [lowest - highest]. The ratio, Tumblix ÷ LÖVE, is the"
+echo "median of the rounds' ratios. LÖVE draws on $renderer;"
 echo "Tumblix's sprites_cpu on OpenGL, its sprites_wall on the renderer SDL picks."
 ratios=()
 for backend in "${backends[@]}"; do
   engine=tumblix-$backend
   echo
-  echo "== Tumblix on $backend against LÖVE"
+  echo "== Tumblix on $backend"
+  # (LÖVE's Ö takes two bytes, which printf counts as two columns.)
+  printf '%-17s %-32s %-33s %s\n' workload Tumblix LÖVE "Tumblix ÷ LÖVE"
   for metric in "${metrics[@]}"; do
     unit=${units[$metric]:-ms}
     read -r tumblix tumblix_low tumblix_high < <(summary "$work/values/$engine.$metric")
@@ -211,9 +214,9 @@ for backend in "${backends[@]}"; do
     paste "$work/values/$engine.$metric" "$work/values/love.$metric" |
       awk '{ print $1 / $2 }' >"$work/ratios"
     read -r ratio ratio_low ratio_high < <(summary "$work/ratios")
-    printf '%-17s Tumblix %9s %s [%s - %s]   LÖVE %9s %s [%s - %s]   ratio %s [%s - %s]\n' \
-      "$metric" "$tumblix" "$unit" "$tumblix_low" "$tumblix_high" "$love" "$unit" "$love_low" \
-      "$love_high" "$ratio" "$ratio_low" "$ratio_high"
+    printf '%-17s %-32s %-32s %s\n' "$metric" \
+      "$tumblix $unit [$tumblix_low - $tumblix_high]" "$love $unit [$love_low - $love_high]" \
+      "$ratio [$ratio_low - $ratio_high]"
     ratios+=("RATIO peer_${metric}_${backend/./} $ratio range $ratio_low-$ratio_high")
   done
 done
