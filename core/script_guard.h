@@ -22,6 +22,7 @@
 
 #include <exception>
 #include <new>
+#include <utility>
 
 // Hands `exception` to the Core of `L`, to be rethrown after the resume.
 void holdScriptCallException(lua_State* L, std::exception_ptr exception);

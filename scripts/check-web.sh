@@ -6,7 +6,7 @@
 #     answers the start-up box in the page's dialog, moves the first pair three columns left,
 #     and takes the canvas's picture once the board has filled up; meanwhile the Linux game is
 #     played the same way on Xvfb;
-#  3. compares the two pictures: equal outside the board, within 2 levels on it;
+#  3. compares the two pictures: equal outside the board, within 4 levels on it;
 #  4. starts the windowed example's page, and loads and reloads the storage check's page, whose
 #     second start must find the first start's save and log entry.
 # Any error in a page's console fails it. Installs what is missing first. Pictures and logs stay

@@ -8,7 +8,7 @@
 #     three columns left (each press paced by the board the game shows, so that a slow machine
 #     loses none), waits until the board has filled up (read from the board itself) and the
 #     picture stands still, captures the client area, and closes the window;
-#  4. compares the two pictures: equal outside the board, within 2 levels on the board, where
+#  4. compares the two pictures: equal outside the board, within 4 levels on the board, where
 #     every cell is alpha-blended; and the Windows game must have exited with status 0.
 # Installs what is missing first. Pictures and logs stay in $CHECK_OUT (default
 # build-win32/check).

@@ -83,9 +83,11 @@ play() {
   return "$status"
 }
 
-# Compares $out/`first`.png with $out/`second`.png: equal outside the board; within 2 of 255
-# levels per channel on the board, where every cell is alpha-blended. (ImageMagick's policy
-# refuses to read pipes, so the pieces go through files.)
+# Compares $out/`first`.png with $out/`second`.png: equal outside the board; within 4 of 255
+# levels per channel on the board, where every cell is alpha-blended: the renderers round blends
+# differently (SDL's software renderer, which the Linux game picks under Xvfb, tints and then
+# blends, each dividing by 256, and so comes out up to 4 levels below Direct3D's and WebGL's
+# exact blends). (ImageMagick's policy refuses to read pipes, so the pieces go through files.)
 compare_pictures() {
   local first=$1 second=$2 picture size outside crop peak
   for picture in "$out/$first.png" "$out/$second.png"; do
@@ -106,5 +108,5 @@ compare_pictures() {
   echo "pixels that differ outside the board: $outside; largest difference on it: $peak"
   [[ $outside == 0 ]] || return 1
   # PAE prints the peak in quantum units, then normalised to 1 in brackets.
-  awk -v p="$peak" 'BEGIN { split(p, a, /[()]/); exit !(a[2] != "" && a[2] * 255 <= 2.0001) }'
+  awk -v p="$peak" 'BEGIN { split(p, a, /[()]/); exit !(a[2] != "" && a[2] * 255 <= 4.0001) }'
 }
