@@ -171,12 +171,12 @@ public:
     // createThread, then the first resume: the function runs until it waits, ends or fails.
     // False when no thread could be made.
     bool startThread(Object* object, const std::string& functionName);
-    // The script threads that createThread made and that have not yet been released.
     // Makes the next thread on each script file compile the file afresh. Files are otherwise
     // looked at on disk at most once per frame, so a script written within a frame reaches
     // only the threads of later frames: a host that writes scripts and starts them at once (an
     // editor, a tool) calls this in between.
     void forgetCompiledScripts();
+    // The script threads that createThread made and that have not yet been released.
     size_t threadCount() const;
     // What a script function does with a host's exception that it caught (script_guard.h): the
     // Core rethrows it once the script's resume has returned, after the script has failed.
@@ -199,7 +199,7 @@ public:
     int waitFor(lua_State* thread, int objectId, int eventId);
 
 private:
-    static void* allocateLua(void* core, void* block, size_t oldSize, size_t newSize);
+    static void* allocateLua(void* parts, void* block, size_t oldSize, size_t newSize);
     static int buildLuaState(lua_State* L);
     void anchorLuaState();
     void closeLuaState();
