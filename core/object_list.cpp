@@ -28,10 +28,6 @@ std::unique_ptr<Object> ObjectList::make(const Factory& factory, Core* core, int
     return object;
 }
 
-PendingEvents& ObjectList::eventsOf(Object& object) {
-    return object.events;
-}
-
 void ObjectList::append(Object* object) {
     objects.push_back(object);
     object->listSlot = objects.size() - 1;
@@ -77,17 +73,6 @@ void ObjectList::detachAll(const std::function<void(Object*)>& discard) {
             discard(object);
         }
     }
-}
-
-bool ObjectList::isListed(const Object& object) const {
-    return object.listSlot != kDetached;
-}
-
-Object* ObjectList::find(int id) const {
-    if (objectAtHand != nullptr && objectAtHand->id == id && objectAtHand->firstWithId) {
-        return objectAtHand;
-    }
-    return objectsById.find(id);
 }
 
 void ObjectList::setId(Object* object, int id) {

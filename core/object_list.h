@@ -13,11 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "object.h"
 #include "objects_by_id.h"
 
 class Core;
-class Object;
-class PendingEvents;
 
 class ObjectList {
 public:
@@ -35,7 +34,7 @@ public:
     static std::unique_ptr<Object> make(const Factory& factory, Core* core, int type,
                                         const std::string& script, int id);
     // The pending events of `object`, whose rules are the Core's (locks.cpp).
-    static PendingEvents& eventsOf(Object& object);
+    static PendingEvents& eventsOf(Object& object) { return object.events; }
 
     // Lists `object` (made by make, not listed) last; the list owns it from then on.
     void append(Object* object);
@@ -48,9 +47,14 @@ public:
     // Objects listed meanwhile (by destructors of host objects) stay.
     void detachAll(const std::function<void(Object*)>& discard);
 
-    bool isListed(const Object& object) const;
+    bool isListed(const Object& object) const { return object.listSlot != kDetached; }
     // The first live object in list order with this id, or null.
-    Object* find(int id) const;
+    Object* find(int id) const {
+        if (objectAtHand != nullptr && objectAtHand->id == id && objectAtHand->firstWithId) {
+            return objectAtHand;
+        }
+        return objectsById.find(id);
+    }
     void setId(Object* object, int id);
     // The live objects in list order.
     std::vector<Object*> live() const;
