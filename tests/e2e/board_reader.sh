@@ -88,11 +88,10 @@ find_pair() {
 # Moves the falling pair in window $1 (which has the keyboard focus) $3 columns with the arrow
 # key $2 (Left or Right) as quickly as the game follows, however slow the machine. The game
 # moves the pair on a frame that reads the key down after one that read it up, so each press is
-# held until the pair is seen moved, then released until the pair has fallen a row. Should the
-# pair fall two rows after the press without moving (no frame saw the key up in between), the
-# key is released until the pair has fallen two rows more (a row takes at least 23 frames) and
-# pressed again. False, with the key released and the reason on standard error, after $4
-# seconds (default 60).
+# held until the pair is seen moved, then released for a moment. Should the pair fall two rows
+# after the press without moving (no frame saw the key up in between), the key is released
+# until the pair has fallen two rows more (a row takes at least 23 frames) and pressed again.
+# False, with the key released and the reason on standard error, after $4 seconds (default 60).
 move_pair() {
     local window=$1 key=$2 count=$3 deadline=$((SECONDS + ${4:-60})) step=1 column pressed_row
     [[ $key == Left ]] && step=-1
@@ -106,14 +105,7 @@ move_pair() {
         if ((pair_column == column + step)); then
             column=$pair_column
             count=$((count - 1))
-            # The next press counts only if a frame reads the key up first, and a loaded
-            # machine may run none for a while: once the pair has fallen a row after the
-            # release, a frame surely has.
-            if ((count > 0)); then
-                read_pair_until true || return 1
-                pressed_row=$pair_row
-                read_pair_until fallen_one_row || return 1
-            fi
+            sleep 0.2
         else
             echo "the pair did not move with $key down; pressing it again" >&2
             read_pair_until true || return 1
@@ -140,4 +132,3 @@ moved_or_missed() {
     fallen_two_rows
 }
 fallen_two_rows() { ((pair_row >= pressed_row + 2)); }
-fallen_one_row() { ((pair_row >= pressed_row + 1)); }
