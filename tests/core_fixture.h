@@ -84,3 +84,15 @@ protected:
 private:
     int scripts = 0;
 };
+
+// A Core whose data folder is the test's own folder, with the log open there: for tests that
+// read what a save or a load logged.
+class LoggedCoreTest : public CoreTest {
+protected:
+    void SetUp() override {
+        CoreTest::SetUp();
+        fake::setDataRoot(dir.path().string());
+        ASSERT_TRUE(Log::open("Game"));
+    }
+    void TearDown() override { Log::close(); }
+};

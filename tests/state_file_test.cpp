@@ -52,14 +52,8 @@ public:
     }
 };
 
-class StateFileTest : public CoreTest {
+class StateFileTest : public LoggedCoreTest {
 protected:
-    void SetUp() override {
-        CoreTest::SetUp();
-        fake::setDataRoot(dir.path().string());
-        ASSERT_TRUE(Log::open("Game"));
-    }
-    void TearDown() override { Log::close(); }
     std::string logged() const { return readFile(Log::path()); }
 
     std::string saved() {

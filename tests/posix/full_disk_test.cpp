@@ -42,15 +42,7 @@ private:
     void (*signalBefore)(int) = SIG_DFL;
 };
 
-class FullDiskTest : public CoreTest {
-protected:
-    void SetUp() override {
-        CoreTest::SetUp();
-        fake::setDataRoot(dir.path().string());
-        ASSERT_TRUE(Log::open("Game"));
-    }
-    void TearDown() override { Log::close(); }
-};
+using FullDiskTest = LoggedCoreTest;
 
 TEST_F(FullDiskTest, ASaveThatDoesNotFitKeepsThePreviousFileAndLeavesNothing) {
     lua("text = string.rep('x', 4000)");

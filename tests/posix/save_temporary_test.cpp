@@ -17,15 +17,7 @@ using testing_support::readFile;
 
 namespace {
 
-class SaveTemporaryTest : public CoreTest {
-protected:
-    void SetUp() override {
-        CoreTest::SetUp();
-        fake::setDataRoot(dir.path().string());
-        ASSERT_TRUE(Log::open("Game"));
-    }
-    void TearDown() override { Log::close(); }
-};
+using SaveTemporaryTest = LoggedCoreTest;
 
 // A file that a save cut short left there is removed, not written through: a second name for it
 // keeps its bytes. A link is never followed to the file it names, a FIFO never waited for; both
