@@ -8,27 +8,51 @@
 
 #include <lua.hpp>
 
+#include <stdexcept>
+#include <string>
+
 #include "core/lua_memory.h"
 
 namespace bench {
 
 class LuaAlone {
 public:
+    // The upvalues of every function registered here: the host given to the constructor, and
+    // the event table's field names, held so that no call interns them again (as the engine's
+    // functions hold them).
+    static constexpr int kHost = lua_upvalueindex(1);
+    static constexpr int kOidName = lua_upvalueindex(2);
+    static constexpr int kEidName = lua_upvalueindex(3);
+
     // `script` is compiled once, and run once in the state table too, so that its functions
-    // are there for bare threads.
-    explicit LuaAlone(const char* script) : L(lua_newstate(LuaMemory::reallocate, &memory)) {
+    // are there for bare threads; a script that does not compile or run throws. `functions`
+    // (ending in {nullptr, nullptr}) join "pause" and "wait" among the real globals, or take
+    // their place, so that a host can keep what they ask of it in `host`.
+    explicit LuaAlone(const char* script, const luaL_Reg* functions = nullptr, void* host = nullptr)
+        : L(lua_newstate(LuaMemory::reallocate, &memory)) {
         luaL_openlibs(L);
-        lua_register(L, "pause", pause);
-        lua_register(L, "wait", wait);
+        const luaL_Reg own[] = {{"pause", pause}, {"wait", wait}, {nullptr, nullptr}};
+        registerFunctions(own, host);
+        if (functions != nullptr) {
+            registerFunctions(functions, host);
+        }
         lua_createtable(L, 0, 0);  // the state table, reading through to the real globals
         lua_createtable(L, 0, 1);
         lua_pushvalue(L, LUA_GLOBALSINDEX);
         lua_setfield(L, -2, "__index");
         lua_setmetatable(L, -2);
         lua_replace(L, LUA_GLOBALSINDEX);
-        luaL_loadstring(L, script);
-        lua_pushvalue(L, -1);
-        lua_call(L, 0, 0);
+        int status = luaL_loadstring(L, script);
+        if (status == 0) {
+            lua_pushvalue(L, -1);
+            status = lua_pcall(L, 0, 0, 0);
+        }
+        if (status != 0) {
+            const char* message = lua_tostring(L, -1);
+            const std::string text = message != nullptr ? message : "the script failed";
+            lua_close(L);
+            throw std::runtime_error(text);
+        }
         compiled = luaL_ref(L, LUA_REGISTRYINDEX);
         this->script = script;
     }
@@ -61,7 +85,28 @@ public:
     }
     lua_State* state() const { return L; }
 
+    // What "pause" returns: a fresh table {oid = `id`, eid = 0}, made to size and filled raw.
+    // For functions registered here alone.
+    static void pushEvent(lua_State* L, lua_Number id) {
+        lua_createtable(L, 0, 2);
+        lua_pushvalue(L, kOidName);
+        lua_pushnumber(L, id);
+        lua_rawset(L, -3);
+        lua_pushvalue(L, kEidName);
+        lua_pushnumber(L, 0);
+        lua_rawset(L, -3);
+    }
+
 private:
+    void registerFunctions(const luaL_Reg* functions, void* host) {
+        for (; functions->name != nullptr; ++functions) {
+            lua_pushlightuserdata(L, host);
+            lua_pushliteral(L, "oid");
+            lua_pushliteral(L, "eid");
+            lua_pushcclosure(L, functions->func, 3);
+            lua_setglobal(L, functions->name);
+        }
+    }
     lua_State* newThreadWithEnvironment() {
         lua_State* thread = lua_newthread(L);
         luaL_ref(L, LUA_REGISTRYINDEX);
@@ -80,16 +125,14 @@ private:
         return thread;
     }
     static int pause(lua_State* L) {
-        lua_createtable(L, 0, 2);
-        lua_pushvalue(L, 1);
-        lua_setfield(L, -2, "oid");
-        lua_pushnumber(L, 0);
-        lua_setfield(L, -2, "eid");
+        pushEvent(L, lua_tonumber(L, 1));
         return 1;
     }
     static int wait(lua_State* L) {
-        lua_getfield(L, -1, "oid");
-        lua_getfield(L, -2, "eid");
+        lua_pushvalue(L, kOidName);
+        lua_gettable(L, -2);
+        lua_pushvalue(L, kEidName);
+        lua_gettable(L, -3);
         lua_pop(L, 2);
         return lua_yield(L, 0);
     }

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The peer benchmark: Tumblix against LÖVE 11.4 (Debian's `love`, LuaJIT inside) on the same
 # work, the Tumblix host of bench/peer and the LÖVE project of bench/peer/love alternated in
-# every round, on a private X server for the windowed workloads:
+# every round, on a private X server for the windowed workloads. The scripted workloads run a
+# third time on each build as its floor (peer_host scripts-floor): the same Lua work the
+# engine's design asks for, in a bare host without the engine's bookkeeping, so a reader sees
+# how much of the gap to LÖVE is the engine's and how much the design's:
 #
 #   frame_10k, frame_100k  10,000 and 100,000 scripted objects, ms of processor time per frame
 #                          of 0.01 s (1,000 frames); every object waits a random 0.1 to 1 s
@@ -17,10 +20,11 @@
 #
 # Usage: ./scripts/peer-bench.sh [rounds]   (5 unless given; the medians need at least 5)
 # PEER_BACKENDS names the Tumblix builds to measure (default "lua5.1 luajit"), each a Release
-# build in build-peer-<backend>. For every workload and build it prints the medians of both
-# engines with the range of the rounds, then the median of the rounds' ratios, Tumblix ÷ LÖVE,
-# in a line "RATIO peer_<workload>_<build> <ratio> range <lowest>-<highest>". Fails when a
-# program fails or when the two engines' objects did not wake equally often.
+# build in build-peer-<backend>. For every workload and build it prints the medians of Tumblix,
+# its floor and LÖVE with the range of the rounds, then the median of the rounds' ratios,
+# Tumblix ÷ LÖVE, in a line "RATIO peer_<workload>_<build> <ratio> range <lowest>-<highest>",
+# and after those the floor's, floor ÷ LÖVE, as "RATIO peer_floor_<workload>_<build> ...".
+# Fails when a program fails or when the engines' objects did not wake equally often.
 set -euo pipefail
 export LC_ALL=C
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -67,10 +71,13 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 mkdir "$work/values"
 
 engines=()
+script_engines=()  # the scripted workloads' engines: the floors too
 for backend in "${backends[@]}"; do
   engines+=("tumblix-$backend")
+  script_engines+=("tumblix-$backend" "floor-$backend")
 done
 engines+=(love)
+script_engines+=(love)
 
 # Runs one program of `engine` with the arguments of a workload (and, for Tumblix, the
 # environment given before them) and leaves its "name value" lines in $work/out.
@@ -85,7 +92,7 @@ run() {
   if [[ $engine == love ]]; then
     command=(love "$peer/love" "$@")
   else
-    command=("$root/build-peer-${engine#tumblix-}/bench/peer/peer_host" "$@")
+    command=("$root/build-peer-${engine#*-}/bench/peer/peer_host" "$@")
   fi
   if ! env "${environment[@]}" "${command[@]}" >"$work/out" 2>"$work/err"; then
     tail -n 20 "$work/err" >&2
@@ -130,6 +137,8 @@ scripts_workload() {
   local engine=$1 objects=$2 suffix=$3
   if [[ $engine == love ]]; then
     run love scripts "$objects" "$script_frames"
+  elif [[ $engine == floor-* ]]; then
+    run "$engine" scripts-floor "$objects" "$script_frames" "$peer/sleeper.lua"
   else
     run "$engine" scripts "$objects" "$script_frames" "$peer/sleeper.lua"
   fi
@@ -179,8 +188,12 @@ for ((round = 0; round < rounds; ++round)); do
   for ((i = 0; i < ${#engines[@]}; ++i)); do
     order+=("${engines[(i + round) % ${#engines[@]}]}")
   done
-  for engine in "${order[@]}"; do scripts_workload "$engine" 10000 10k; done
-  for engine in "${order[@]}"; do scripts_workload "$engine" 100000 100k; done
+  script_order=()
+  for ((i = 0; i < ${#script_engines[@]}; ++i)); do
+    script_order+=("${script_engines[(i + round) % ${#script_engines[@]}]}")
+  done
+  for engine in "${script_order[@]}"; do scripts_workload "$engine" 10000 10k; done
+  for engine in "${script_order[@]}"; do scripts_workload "$engine" 100000 100k; done
   for engine in "${order[@]}"; do sprites_workload "$engine" 10000 "$sprite_frames_10k" 10k; done
   for engine in "${order[@]}"; do sprites_workload "$engine" 50000 "$sprite_frames_50k" 50k; done
   for engine in "${order[@]}"; do startup_workload "$engine"; done
@@ -196,29 +209,52 @@ summary() {
 metrics=(frame_10k frame_100k rss_10k create_10k sprites_cpu_10k sprites_cpu_50k
   sprites_wall_10k sprites_wall_50k startup)
 declare -A units=([rss_10k]=MB)
+
+# "median [lowest - highest]" of `engine`'s `metric`, with its unit.
+cell() {
+  local median low high
+  read -r median low high < <(summary "$work/values/$1.$2")
+  echo "$median ${units[$2]:-ms} [$low - $high]"
+}
+
+# "median lowest highest" of the rounds' ratios of `engine`'s `metric` to LÖVE's.
+ratio() {
+  paste "$work/values/$1.$2" "$work/values/love.$2" | awk '{ print $1 / $2 }' >"$work/ratios"
+  summary "$work/ratios"
+}
+
 echo
-echo "Medians of $rounds alternated rounds [lowest - highest]. The ratio, Tumblix ÷ LÖVE, is the"
-echo "median of the rounds' ratios. LÖVE draws on $renderer;"
+echo "Medians of $rounds alternated rounds [lowest - highest]. The ratios, to LÖVE, are the"
+echo "medians of the rounds' ratios. The floor is the scripted work bare, without the engine's"
+echo "bookkeeping. LÖVE draws on $renderer;"
 echo "Tumblix's sprites_cpu on OpenGL, its sprites_wall on the renderer SDL picks."
 ratios=()
 for backend in "${backends[@]}"; do
   engine=tumblix-$backend
+  floor=floor-$backend
+  floor_ratios=()
   echo
   echo "== Tumblix on $backend"
-  # (LÖVE's Ö takes two bytes, which printf counts as two columns.)
-  printf '%-17s %-32s %-33s %s\n' workload Tumblix LÖVE "Tumblix ÷ LÖVE"
+  # (Ö and ÷ take two bytes each, which printf counts as two columns.)
+  printf '%-17s %-28s %-28s %-29s %-27s %s\n' workload Tumblix floor LÖVE "Tumblix ÷ LÖVE" \
+    "floor ÷ LÖVE"
   for metric in "${metrics[@]}"; do
-    unit=${units[$metric]:-ms}
-    read -r tumblix tumblix_low tumblix_high < <(summary "$work/values/$engine.$metric")
-    read -r love love_low love_high < <(summary "$work/values/love.$metric")
-    paste "$work/values/$engine.$metric" "$work/values/love.$metric" |
-      awk '{ print $1 / $2 }' >"$work/ratios"
-    read -r ratio ratio_low ratio_high < <(summary "$work/ratios")
-    printf '%-17s %-32s %-32s %s\n' "$metric" \
-      "$tumblix $unit [$tumblix_low - $tumblix_high]" "$love $unit [$love_low - $love_high]" \
-      "$ratio [$ratio_low - $ratio_high]"
-    ratios+=("RATIO peer_${metric}_${backend/./} $ratio range $ratio_low-$ratio_high")
+    read -r tumblix_ratio tumblix_low tumblix_high < <(ratio "$engine" "$metric")
+    floor_cell=-
+    floor_ratio_cell=-
+    if [[ -e $work/values/$floor.$metric ]]; then
+      floor_cell=$(cell "$floor" "$metric")
+      read -r floor_ratio floor_low floor_high < <(ratio "$floor" "$metric")
+      floor_ratio_cell="$floor_ratio [$floor_low - $floor_high]"
+      range=$floor_low-$floor_high
+      floor_ratios+=("RATIO peer_floor_${metric}_${backend/./} $floor_ratio range $range")
+    fi
+    printf '%-17s %-28s %-28s %-28s %-25s %s\n' "$metric" "$(cell "$engine" "$metric")" \
+      "$floor_cell" "$(cell love "$metric")" "$tumblix_ratio [$tumblix_low - $tumblix_high]" \
+      "$floor_ratio_cell"
+    ratios+=("RATIO peer_${metric}_${backend/./} $tumblix_ratio range $tumblix_low-$tumblix_high")
   done
+  ratios+=("${floor_ratios[@]}")
 done
 echo
 printf '%s\n' "${ratios[@]}"

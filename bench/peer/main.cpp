@@ -3,6 +3,7 @@
 // the LÖVE project in love/, which takes the same arguments and prints the same names.
 //
 //   peer_host scripts <objects> <frames> <sleeper.lua>
+//   peer_host scripts-floor <objects> <frames> <sleeper.lua>   (the same Lua work, bare)
 //   peer_host sprites <sprites> <frames> <image folder>
 //   peer_host startup <image folder> <sleeper.lua>
 #include <cstdio>
@@ -17,6 +18,7 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: peer_host scripts <objects> <frames> <sleeper.lua>\n"
+                 "       peer_host scripts-floor <objects> <frames> <sleeper.lua>\n"
                  "       peer_host sprites <sprites> <frames> <image folder>\n"
                  "       peer_host startup <image folder> <sleeper.lua>\n");
     return 2;
@@ -44,6 +46,9 @@ int main(int argc, char** argv) {
         }
         if (workload == "scripts") {
             return peer::runScriptedObjects(positive(argv[2]), positive(argv[3]), argv[4]);
+        }
+        if (workload == "scripts-floor") {
+            return peer::runScriptedFloor(positive(argv[2]), positive(argv[3]), argv[4]);
         }
         if (workload == "sprites") {
             return peer::runSprites(positive(argv[2]), positive(argv[3]), argv[4]);

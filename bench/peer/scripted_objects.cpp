@@ -12,21 +12,44 @@ namespace {
 
 constexpr float kFrameSeconds = 0.01f;
 
+class EngineObjects final : public ScriptedObjects {
+public:
+    explicit EngineObjects(const std::string& script) : script(script) { core.resetScripting(); }
+
+    bool create(int count) override {
+        for (int i = 0; i < count; ++i) {
+            Object* object = core.createObject(0, script);
+            if (object == nullptr || !object->startThread("main")) {
+                std::fprintf(stderr, "could not start a scripted object on %s\n", script.c_str());
+                return false;
+            }
+        }
+        return true;
+    }
+    bool runFrame(float seconds) override {
+        core.runFrame(seconds);
+        return true;
+    }
+    void eachWakes(const std::function<void(int id, double wakes)>& visit) const override {
+        for (const Object* object : core.getObjects()) {
+            visit(object->getId(), object->getNumber("n"));
+        }
+    }
+
+private:
+    Core core{nullptr, nullptr};
+    std::string script;
+};
+
 }  // namespace
 
-int runScriptedObjects(int count, int frames, const std::string& script) {
-    Core core(nullptr, nullptr);
-    core.resetScripting();
+int measureScriptedObjects(ScriptedObjects& objects, int count, int frames) {
     const long kilobytesBefore = residentKilobytes();
 
     const double createStart = threadSeconds();
     const double createWallStart = wallSeconds();
-    for (int i = 0; i < count; ++i) {
-        Object* object = core.createObject(0, script);
-        if (object == nullptr || !object->startThread("main")) {
-            std::fprintf(stderr, "could not start a scripted object on %s\n", script.c_str());
-            return 1;
-        }
+    if (!objects.create(count)) {
+        return 1;
     }
     const double createSeconds = threadSeconds() - createStart;
     const double createWallSeconds = wallSeconds() - createWallStart;
@@ -35,7 +58,9 @@ int runScriptedObjects(int count, int frames, const std::string& script) {
     const double framesStart = threadSeconds();
     const double framesWallStart = wallSeconds();
     for (int frame = 0; frame < frames; ++frame) {
-        core.runFrame(kFrameSeconds);
+        if (!objects.runFrame(kFrameSeconds)) {
+            return 1;
+        }
     }
     const double frameSeconds = (threadSeconds() - framesStart) / frames;
     const double frameWallSeconds = (wallSeconds() - framesWallStart) / frames;
@@ -43,11 +68,10 @@ int runScriptedObjects(int count, int frames, const std::string& script) {
 
     double wakes = 0;
     double checksum = 0;  // sum of id x wakes: exact in a double at these sizes
-    for (const Object* object : core.getObjects()) {
-        const double n = object->getNumber("n");
+    objects.eachWakes([&](int id, double n) {
         wakes += n;
-        checksum += n * object->getId();
-    }
+        checksum += n * id;
+    });
     const double perTenThousand = 10000.0 / count / 1024.0;  // kilobytes to MB per 10,000
     std::printf("create_ms %.3f\n", createSeconds * 1e3);
     std::printf("create_wall_ms %.3f\n", createWallSeconds * 1e3);
@@ -60,6 +84,11 @@ int runScriptedObjects(int count, int frames, const std::string& script) {
     std::printf("wakes %.0f\n", wakes);
     std::printf("checksum %.0f\n", checksum);
     return 0;
+}
+
+int runScriptedObjects(int count, int frames, const std::string& script) {
+    EngineObjects objects(script);
+    return measureScriptedObjects(objects, count, frames);
 }
 
 }  // namespace peer
