@@ -4,6 +4,7 @@
 
 #include "core/core.h"
 #include "core/lua_numbers.h"
+#include "core/pause_countdown.h"
 
 Object::~Object() {
     for (auto& [name, key] : keys) {
@@ -12,12 +13,7 @@ Object::~Object() {
 }
 
 void Object::update(float elapsed) {
-    if (!(waitTimer > 0.0f)) {  // also true for NaN: such a timer never runs
-        return;
-    }
-    waitTimer = waitTimer - elapsed;
-    if (waitTimer <= 0.0f) {
-        waitTimer = 0.0f;
+    if (runsOut(*countdown, elapsed)) {
         releaseLock(0);  // may resume a script that deletes this object: nothing may follow
     }
 }
@@ -43,7 +39,7 @@ void Object::releaseLock(int eventId) {
 }
 
 void Object::pause(float seconds) {
-    waitTimer = seconds;
+    *countdown = seconds;
     addLock(0);
 }
 

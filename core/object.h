@@ -44,7 +44,7 @@ public:
     // Empty when the object has no script: no thread can be made for it.
     const std::string& getScript() const { return script; }
     // Seconds left of the current pause; 0 when not paused.
-    float getWaitTimer() const { return waitTimer; }
+    float getWaitTimer() const { return *countdown; }
     Core* getCore() const { return core; }
 
     // --- Script threads and events: each passes this object to the Core's operation of the
@@ -79,6 +79,8 @@ public:
     void setObject(const std::string& name, const Object* other);
 
 protected:
+    // The pause timer of an object of a host type. A plain Object's lives in its list while
+    // listed (see countdown).
     float waitTimer = 0.0f;
 
 private:
@@ -86,19 +88,22 @@ private:
     // node's links, which no host may change.
     friend class ObjectList;
 
-    // With waitTimer, what the frame walk and every wake read: the object's first cache line.
+    // What every wake reads, on the object's first two cache lines: the first has the events.
     int id = 0;
+    int type = 0;
     bool firstWithId = false;  // the object findObject answers for its id
+    Core* core = nullptr;
     PendingEvents events;
+    // Where the pause timer is: waitTimer, or for a plain Object while it is listed, its place
+    // in the list, so that the frame walk counts it down without reading the object.
+    float* countdown = &waitTimer;
 
 protected:
     // Ordered by byte-wise comparison of the names (unsigned bytes): the order keys are saved in.
     std::map<std::string, KeyType*> keys;
 
 private:
-    int type = 0;
     std::string script;
-    Core* core = nullptr;
     size_t listSlot = 0;               // index in the Core's object list while listed
     Object* nextWithSameId = nullptr;  // the next live object in list order with this id
 };

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <iterator>
+#include <typeinfo>
 
 #include "core/object.h"
+#include "core/pause_countdown.h"
 
 ObjectList::~ObjectList() {
     endWalk();
@@ -29,6 +31,9 @@ std::unique_ptr<Object> ObjectList::make(const Factory& factory, Core* core, int
 }
 
 void ObjectList::append(Object* object) {
+    if (objects.size() == countdowns.size() * kCountdownChunk) {
+        countdowns.push_back(std::make_unique<Countdown[]>(kCountdownChunk));
+    }
     objects.push_back(object);
     object->listSlot = objects.size() - 1;
     try {
@@ -38,6 +43,7 @@ void ObjectList::append(Object* object) {
         object->listSlot = kDetached;
         throw;
     }
+    takeTimer(object->listSlot);
 }
 
 void ObjectList::detach(Object* object) {
@@ -45,10 +51,32 @@ void ObjectList::detach(Object* object) {
         objectAtHand = nullptr;
     }
     unindex(object);
+    returnTimer(object->listSlot);
     objects[object->listSlot] = nullptr;
     object->listSlot = kDetached;
     ++holes;
 }
+
+void ObjectList::takeTimer(size_t slot) {
+    Object& object = *objects[slot];
+    Countdown& countdown = countdownAt(slot);
+    countdown = Countdown{};
+    if (typeid(object) == typeid(Object)) {
+        countdown = Countdown{object.waitTimer, true};
+        object.countdown = &countdown.seconds;
+    }
+}
+
+void ObjectList::returnTimer(size_t slot) {
+    Object& object = *objects[slot];
+    Countdown& countdown = countdownAt(slot);
+    if (countdown.plain) {
+        object.waitTimer = countdown.seconds;
+        object.countdown = &object.waitTimer;
+    }
+    countdown = Countdown{};
+}
+
 
 void ObjectList::destroy(Object* object) {
     if (walkDepth > 0) {
@@ -62,6 +90,11 @@ void ObjectList::destroy(Object* object) {
 }
 
 void ObjectList::detachAll(const std::function<void(Object*)>& discard) {
+    for (size_t slot = 0; slot < objects.size(); ++slot) {
+        if (objects[slot] != nullptr) {
+            returnTimer(slot);
+        }
+    }
     std::vector<Object*> listed;
     listed.swap(objects);  // destructors of host objects may list new ones meanwhile
     objectsById.clear();
@@ -96,13 +129,20 @@ void ObjectList::reserve(size_t count) {
 
 void ObjectList::compact() {
     size_t kept = 0;
-    for (Object* object : objects) {
-        if (object != nullptr) {
+    for (size_t slot = 0; slot < objects.size(); ++slot) {
+        if (Object* object = objects[slot]) {
             object->listSlot = kept;
-            objects[kept++] = object;
+            objects[kept] = object;
+            Countdown& countdown = countdownAt(kept);
+            countdown = countdownAt(slot);
+            if (countdown.plain) {
+                object->countdown = &countdown.seconds;
+            }
+            ++kept;
         }
     }
     objects.resize(kept);
+    countdowns.resize((kept + kCountdownChunk - 1) / kCountdownChunk);
     holes = 0;
 }
 
@@ -153,41 +193,67 @@ void ObjectList::walk(float elapsed) {
         ~WalkScope() { list.endWalk(); }  // also when a script error ends the frame
     } scope(*this);
     // The size is read afresh at each step, so objects created during the walk are updated in
-    // this frame too; deleted ones leave holes, which are skipped.
+    // this frame too; deleted ones leave holes, which are skipped. A plain Object is updated
+    // here, as its update would, from its countdown: the object itself is read only when its
+    // time runs out.
     //
     // Each object, and each script thread, lives apart from the others, in memory that is
-    // rarely in the cache. So the walk asks for an object some steps before it comes to it, and
-    // for the thread it will wake half as many steps before, and the fetches overlap instead of
-    // following one another.
-    constexpr size_t kAhead = 32;
+    // rarely in the cache. So the walk asks for an object it will update some steps before it
+    // comes to it, and for the thread it will wake half as many steps before, and the fetches
+    // overlap instead of following one another. (The hints are written out here: a function
+    // that only prefetches has no effect the compiler must keep, and a call to it may go.)
+    constexpr size_t kAhead = 64;
     for (size_t i = 0; i < objects.size(); ++i) {
-        if (i + kAhead < objects.size()) {
-            __builtin_prefetch(objects[i + kAhead]);
+        if (const size_t ahead = i + kAhead; ahead < objects.size() && objects[ahead] != nullptr) {
+            const Countdown& countdown = countdownAt(ahead);
+            const char* object = reinterpret_cast<const char*>(objects[ahead]);
+            if (!countdown.plain) {
+                __builtin_prefetch(object);
+            } else if (runsOutNext(countdown.seconds, elapsed)) {
+                __builtin_prefetch(object);
+                __builtin_prefetch(object + 64);  // its other events, its timer's place, its keys
+            }
         }
-        if (i + kAhead / 2 < objects.size() && objects[i + kAhead / 2] != nullptr) {
-            prefetchWaiter(*objects[i + kAhead / 2], elapsed);
+        if (const size_t ahead = i + kAhead / 2;
+            ahead < objects.size() && objects[ahead] != nullptr &&
+            runsOutNext(timerAt(ahead), elapsed)) {
+            prefetchWaiter(*objects[ahead]);
         }
-        if (Object* object = objects[i]) {
+        Object* object = objects[i];
+        if (object == nullptr) {
+            continue;
+        }
+        Countdown& countdown = countdownAt(i);
+        if (!countdown.plain) {
             object->update(elapsed);
+        } else if (runsOut(countdown.seconds, elapsed)) {
+            object->releaseLock(0);  // may resume a script that deletes the object
         }
     }
 }
 
-// A hint, so a guess will do: an object that updates as Object does wakes the thread waiting
-// on its pause when the time left runs out in this frame. What the thread's resume reads lies
-// from the start of its state on: LuaMemory cut it together with its call records, its stack,
-// its environment and the functions its file made (ScriptThreads::prepare).
-void ObjectList::prefetchWaiter(const Object& object, float elapsed) const {
+float ObjectList::timerAt(size_t slot) const {
+    const Countdown& countdown = countdownAt(slot);
+    return countdown.plain ? countdown.seconds : objects[slot]->waitTimer;
+}
+
+// The thread an object wakes (a host type's, if it updates as Object does), whose resume
+// reads from the start of its state on: LuaMemory cut it together with its call records, its
+// stack, its environment and the functions its file made (ScriptThreads::prepare); and the
+// object's first key, a guess at the one the script reads.
+void ObjectList::prefetchWaiter(const Object& object) {
     constexpr int kThreadBytes = 1536;  // its state, call records, stack and environment
     const Lock& lock = object.events.front();
-    if (lock.thread == nullptr || !(object.waitTimer > 0.0f) || object.waitTimer > elapsed) {
-        return;
+    if (lock.thread != nullptr) {
+        const char* thread = reinterpret_cast<const char*>(lock.thread);
+        for (int offset = 0; offset < kThreadBytes; offset += 64) {
+            __builtin_prefetch(thread + offset);
+        }
+        __builtin_prefetch(lock.waiter());
     }
-    const char* thread = reinterpret_cast<const char*>(lock.thread);
-    for (int offset = 0; offset < kThreadBytes; offset += 64) {
-        __builtin_prefetch(thread + offset);
+    if (!object.keys.empty()) {
+        __builtin_prefetch(&*object.keys.begin());
     }
-    __builtin_prefetch(lock.waiter());
 }
 
 void ObjectList::endWalk() {

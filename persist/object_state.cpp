@@ -3,11 +3,11 @@
 #include "persist/state_format.h"
 
 void Object::save(BinaryWriter& writer) const {
-    writeKeyBlock(writer, waitTimer, keys);
+    writeKeyBlock(writer, *countdown, keys);
 }
 
 void Object::load(BinaryReader& reader) {
-    readKeyBlock(reader, waitTimer, [this](StoredKey& key) {
+    readKeyBlock(reader, *countdown, [this](StoredKey& key) {
         switch (key.tag) {
             case KeyType::NUMBER:
                 setNumber(key.name, key.value.number);

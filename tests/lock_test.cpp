@@ -130,6 +130,47 @@ TEST_F(LockTest, AWokenScriptNamingARepeatedIdReachesTheFirstObjectWithIt) {
     EXPECT_EQ(woken->getWaitTimer(), 0.0f);
 }
 
+// A plain object's timer is counted down in the list, a host type's by its own update: the two
+// must agree to the bit while the list squeezes out holes, across a save and a load, and when a
+// host updates an object itself.
+TEST_F(LockTest, APlainObjectCountsDownAsAHostObjectDoesWhereverItsTimerIsKept) {
+    std::vector<int> doomed;
+    for (int pair = 0; pair < 40; ++pair) {
+        const float seconds = 0.05f + 0.013f * static_cast<float>(pair);
+        core.createObject(0, "")->pause(seconds);
+        core.createObject(1, "")->pause(seconds);
+        for (int hole = 0; hole < 3; ++hole) {
+            doomed.push_back(core.createObject(0, "")->getId());
+        }
+    }
+    const auto expectTwinsAgree = [this] {
+        const std::vector<Object*> objects = core.getObjects();
+        ASSERT_EQ(objects.size(), 80u);
+        for (size_t pair = 0; pair < objects.size(); pair += 2) {
+            EXPECT_EQ(objects[pair]->getWaitTimer(), objects[pair + 1]->getWaitTimer()) << pair;
+        }
+    };
+    frames(2);
+    for (int id : doomed) {  // more than half the list: the holes are squeezed out
+        ASSERT_TRUE(core.deleteObject(id));
+    }
+    expectTwinsAgree();
+    frames(7);
+    expectTwinsAgree();
+
+    const std::string saved = (dir.path() / "twins.sav").string();
+    ASSERT_TRUE(core.saveState(saved));
+    frames(5);
+    ASSERT_TRUE(core.loadState(saved));
+    for (Object* object : core.getObjects()) {
+        object->update(0.004f);
+    }
+    expectTwinsAgree();
+    frames(40);
+    expectTwinsAgree();
+    EXPECT_EQ(core.getObjects().back()->getWaitTimer(), 0.0f);
+}
+
 TEST_F(LockTest, AResumedScriptMayDeleteItselfAndOthersWithoutDerailingTheWalk) {
     core.createObject(1, "");  // 1
     started(
