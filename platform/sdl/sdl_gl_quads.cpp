@@ -89,6 +89,10 @@ bool GlQuads::prepareBuffers(size_t quads) {
         gl->genBuffers(2, buffers);
         vertexBuffer = buffers[0];
         indexBuffer = buffers[1];
+        if (vertexBuffer == 0 || indexBuffer == 0) {
+            broken = true;  // with none bound, the pointers would point into client memory
+            return false;
+        }
     }
     if (quads <= indexedQuads) {
         return true;
@@ -103,8 +107,8 @@ bool GlQuads::prepareBuffers(size_t quads) {
     for (GLuint first = 0; first < wanted * 4; first += 4) {
         indices.insert(indices.end(), {first, first + 1, first + 2, first, first + 2, first + 3});
     }
-    while (gl->getError() != GL_NO_ERROR) {
-        // errors of SDL's draws are not this one's
+    // Errors SDL's draws left are not this one's. A context keeps a few at most.
+    for (int drained = 0; drained < 8 && gl->getError() != GL_NO_ERROR; ++drained) {
     }
     gl->bindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
     gl->bufferData(GL_ELEMENT_ARRAY_BUFFER,

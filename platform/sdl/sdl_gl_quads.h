@@ -7,8 +7,9 @@
 // SDL keeps its OpenGL state to itself, so every draw lets SDL set it first: SDL draws one
 // zero-area triangle of the texture and runs its queue, which leaves the texture, its blend
 // mode, the shader, the viewport and the projection set as SDL draws that texture. The draw
-// then changes only what SDL sets anew before each of its own draws (the array pointers) and
-// the buffer bindings, which it puts back to none.
+// then changes only what SDL sets anew before each of its own draws (the array pointers), the
+// client arrays, which it leaves on or off as SDL left them, and the buffer bindings, which it
+// puts back to none.
 #pragma once
 
 #include <SDL.h>
@@ -47,7 +48,7 @@ private:
 
     SDL_GLContext context;
     std::unique_ptr<GlFunctions> gl;
-    bool broken = false;
+    bool broken = false;            // OpenGL refused buffers: SDL draws from then on
     unsigned int vertexBuffer = 0;  // 0 until the first draw
     unsigned int indexBuffer = 0;
     size_t indexedQuads = 0;  // quads the index buffer holds
