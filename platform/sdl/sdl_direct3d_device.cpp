@@ -96,6 +96,9 @@ void useRenderer(Device& device, SDL_Renderer* renderer) {
     SDL_RendererInfo info;
     device.drawsQuads = renderer != nullptr && SDL_GetRendererInfo(renderer, &info) == 0 &&
                         (info.flags & SDL_RENDERER_SOFTWARE) == 0;
+    if (device.drawsQuads) {
+        device.quads.useRenderer(renderer);
+    }
 }
 
 void dropRenderer(Device& device) {

@@ -23,6 +23,10 @@ bool QuadBatch::flush(SDL_Renderer* renderer) {
         queuedTexture = nullptr;
         return true;
     }
+    if (gl != nullptr && gl->draw(renderer, queuedTexture, vertices)) {
+        clear();
+        return true;
+    }
     size_t quads = vertices.size() / 4;
     for (size_t quad = indices.size() / 6; quad < quads; ++quad) {
         int first = static_cast<int>(quad * 4);
@@ -31,11 +35,16 @@ bool QuadBatch::flush(SDL_Renderer* renderer) {
     bool sent = SDL_RenderGeometry(renderer, queuedTexture, vertices.data(),
                                    static_cast<int>(vertices.size()), indices.data(),
                                    static_cast<int>(quads * 6)) == 0;
-    drop();
+    clear();
     return sent;
 }
 
 void QuadBatch::drop() {
+    clear();
+    gl.reset();
+}
+
+void QuadBatch::clear() {
     vertices.clear();
     queuedTexture = nullptr;
 }

@@ -4,6 +4,7 @@
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -190,6 +191,52 @@ TEST_P(GraphicsPixelsOnEachRendererTest, SpritesOverlapInCallOrderEachTintedByIt
     uint32_t half = at(pixels, 80, 10);  // white at alpha 0x80 over the black background
     for (int shift : {0, 8, 16}) {
         EXPECT_NEAR(static_cast<int>((half >> shift) & 0xFF), 0x80, 2) << std::hex << half;
+    }
+}
+
+// Runs of sprites of two textures, tinted, turned and mirrored, interleaved with drawing that
+// is not sprites: a clear hides what was drawn before it, a rectangle fill what was under it,
+// and sprites after the fill cover it. Each run and the draws between them change the
+// renderer's state, which the OpenGL renderer's sprites share.
+TEST_P(GraphicsPixelsOnEachRendererTest, SpriteRunsKeepTheirOrderWithOtherDrawing) {
+    Texture* halves = image(32, 32, [](int x, int) { return x < 16 ? kRed : kGreen; });
+    Texture* white = image(32, 32, [](int, int) { return kWhite; });
+    auto pixels = frame([&] {
+        Graphics::drawSprite(white, 200, 0, 32, 32, 0, 0, 32, 32, kRed, 0, 0, 0);
+        Graphics::clear(kBlue);  // sends the sprite before it
+        SDL_Renderer* renderer = SDL_GetRenderer(sdl::nativeWindow(Graphics::getWindow()));
+        SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
+        SDL_SetRenderDrawColor(renderer, 0, 0xFF, 0, 0xFF);
+        const SDL_Rect fill{100, 0, 32, 32};
+        SDL_RenderFillRect(renderer, &fill);
+        Graphics::drawSprite(halves, 0, 0, 32, 32, 0, 0, 32, 32, kWhite, 16, 16, 90);
+        Graphics::drawSprite(white, 40, 0, 32, 32, 0, 0, 32, 32, kRed, 0, 0, 0);
+        Graphics::drawSprite(halves, 112, 0, -32, 32, 0, 0, 32, 32, kWhite, 0, 0, 0);
+        Graphics::drawSprite(white, 124, 0, 16, 32, 0, 0, 32, 32, kWhite, 0, 0, 0);
+    });
+    // Right of the turned halves along the top 32 rows, each colour up to its end: the tinted
+    // white, the mirrored halves partly over the fill, the rest of the fill, the last sprite.
+    struct Span {
+        int end;
+        uint32_t colour;
+    };
+    constexpr Span spans[] = {{40, kBlue}, {72, kRed},    {80, kBlue},   {96, kGreen},
+                              {112, kRed}, {124, kGreen}, {140, kWhite}, {800, kBlue}};
+    auto expected = [&spans](int x, int y) {
+        if (y >= 32) {
+            return kBlue;
+        }
+        if (x < 32) {
+            return y < 16 ? kRed : kGreen;
+        }
+        return std::find_if(std::begin(spans), std::end(spans),
+                            [x](const Span& span) { return x < span.end; })
+            ->colour;
+    };
+    for (int y = 0; y < 600; ++y) {
+        for (int x = 0; x < 800; ++x) {
+            ASSERT_EQ(at(pixels, x, y), expected(x, y)) << x << "," << y;
+        }
     }
 }
 
