@@ -186,6 +186,26 @@ void ObjectList::unindex(Object* object) {
     before->nextWithSameId = object->nextWithSameId;
 }
 
+// The thread an object wakes (a host type's, if it updates as Object does), whose resume
+// reads from the start of its state on: LuaMemory cut it together with its call records, its
+// stack, its environment and the functions its file made (ScriptThreads::prepare); and the
+// object's first key, a guess at the one the script reads. Always inlined, as the walk's other
+// hints are written out in it: a call to a function that only prefetches may be dropped.
+[[gnu::always_inline]] inline void ObjectList::prefetchWaiter(const Object& object) {
+    constexpr int kThreadBytes = 1536;  // its state, call records, stack and environment
+    const Lock& lock = object.events.front();
+    if (lock.thread != nullptr) {
+        const char* thread = reinterpret_cast<const char*>(lock.thread);
+        for (int offset = 0; offset < kThreadBytes; offset += 64) {
+            __builtin_prefetch(thread + offset);
+        }
+        __builtin_prefetch(lock.waiter());
+    }
+    if (!object.keys.empty()) {
+        __builtin_prefetch(&*object.keys.begin());
+    }
+}
+
 void ObjectList::walk(float elapsed) {
     struct WalkScope {
         ObjectList& list;
@@ -235,25 +255,6 @@ void ObjectList::walk(float elapsed) {
 float ObjectList::timerAt(size_t slot) const {
     const Countdown& countdown = countdownAt(slot);
     return countdown.plain ? countdown.seconds : objects[slot]->waitTimer;
-}
-
-// The thread an object wakes (a host type's, if it updates as Object does), whose resume
-// reads from the start of its state on: LuaMemory cut it together with its call records, its
-// stack, its environment and the functions its file made (ScriptThreads::prepare); and the
-// object's first key, a guess at the one the script reads.
-void ObjectList::prefetchWaiter(const Object& object) {
-    constexpr int kThreadBytes = 1536;  // its state, call records, stack and environment
-    const Lock& lock = object.events.front();
-    if (lock.thread != nullptr) {
-        const char* thread = reinterpret_cast<const char*>(lock.thread);
-        for (int offset = 0; offset < kThreadBytes; offset += 64) {
-            __builtin_prefetch(thread + offset);
-        }
-        __builtin_prefetch(lock.waiter());
-    }
-    if (!object.keys.empty()) {
-        __builtin_prefetch(&*object.keys.begin());
-    }
 }
 
 void ObjectList::endWalk() {
