@@ -40,10 +40,10 @@ void pushMaker(lua_State* L) {
 }
 
 // Pushes a new function of the chunk that the maker on top makes, in place of the maker, with
-// the running thread's globals as its environment.
-void makeChunk(lua_State* L) {
+// the table at `environment` (not relative to the top) as its environment.
+void makeChunk(lua_State* L, int environment) {
     lua_call(L, 0, 1);
-    lua_pushvalue(L, LUA_GLOBALSINDEX);
+    lua_pushvalue(L, environment);
     lua_setfenv(L, -2);
 }
 
@@ -57,7 +57,7 @@ int keepMaker(lua_State* L) {
     lua_pushvalue(L, 3);
     lua_pushvalue(L, -2);
     lua_rawset(L, 1);
-    makeChunk(L);
+    makeChunk(L, LUA_GLOBALSINDEX);
     return 1;
 }
 
@@ -80,13 +80,6 @@ size_t sourceStart(const std::string& source) {
 
 }  // namespace
 
-struct CompiledScripts::Load {
-    enum class Step { refuse, makeKept, compile } step = Step::refuse;
-    const std::string* path = nullptr;
-    std::string text;     // the refusal's message, or the source to compile
-    bool shared = false;  // set by the compile: its maker was kept
-};
-
 int CompiledScripts::runLoad(lua_State* L) {
     auto* work = static_cast<Load*>(lua_touserdata(L, 2));
     const std::string& path = *work->path;
@@ -95,12 +88,11 @@ int CompiledScripts::runLoad(lua_State* L) {
         lua_pushlstring(L, work->text.data(), work->text.size());
         return lua_error(L);
     }
-    lua_pushlstring(L, path.data(), path.size());  // makers, path
     if (work->step == Load::Step::makeKept) {
-        lua_rawget(L, 1);
-        makeChunk(L);
+        pushKept(L, 1, *work, LUA_GLOBALSINDEX);
         return 1;
     }
+    lua_pushlstring(L, path.data(), path.size());  // makers, path
     const size_t start = sourceStart(work->text);
     lua_pushfstring(L, "@%s", path.c_str());
     if (luaL_loadbuffer(L, work->text.data() + start, work->text.size() - start,
@@ -165,21 +157,34 @@ void CompiledScripts::prepare(Load& work, const std::string& path, const ScriptF
     work.step = Load::Step::compile;
 }
 
-int CompiledScripts::load(lua_State* thread, int table, const std::string& path,
-                          const ScriptFolder& folder) {
+CompiledScripts::Load CompiledScripts::plan(const std::string& path,
+                                            const ScriptFolder& folder) {
     Load work;
     work.path = &path;
     auto kept = files.find(path);
     if (kept != files.end() && kept->second.lookedAt == frame) {
         work.step = Load::Step::makeKept;
-    } else {
-        try {
-            prepare(work, path, folder);
-        } catch (const std::bad_alloc&) {
-            work.step = Load::Step::refuse;
-            work.text = "not enough memory";
-        }
+        return work;
     }
+    try {
+        prepare(work, path, folder);
+    } catch (const std::bad_alloc&) {
+        work.step = Load::Step::refuse;
+        work.text = "not enough memory";
+    }
+    return work;
+}
+
+void CompiledScripts::pushKept(lua_State* L, int table, const Load& work, int environment) {
+    if (environment < 0 && environment > LUA_REGISTRYINDEX) {
+        environment = lua_gettop(L) + environment + 1;
+    }
+    lua_pushlstring(L, work.path->data(), work.path->size());
+    lua_rawget(L, table > 0 || table <= LUA_REGISTRYINDEX ? table : table - 1);
+    makeChunk(L, environment);
+}
+
+int CompiledScripts::load(lua_State* thread, int table, Load& work) {
     if (table < 0 && table > LUA_REGISTRYINDEX) {
         table = lua_gettop(thread) + table + 1;
     }
@@ -189,7 +194,7 @@ int CompiledScripts::load(lua_State* thread, int table, const std::string& path,
     lua_pushlightuserdata(thread, &work);
     const int status = lua_pcall(thread, 2, 1, 0);
     if (status != 0 || (work.step == Load::Step::compile && !work.shared)) {
-        files.erase(path);
+        files.erase(*work.path);
     }
     return status;
 }

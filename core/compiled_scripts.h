@@ -26,15 +26,35 @@ public:
     // when memory runs out.
     static void install(lua_State* L, int table);
 
-    // luaL_loadfile(thread, path), whose results it gives: pushes the file's main chunk, its
-    // environment the thread's globals, and returns 0; or pushes the error message and returns
-    // the error status. The file is opened once and everything is learnt from the open file: it
-    // must be a regular file (a FIFO or a device is refused at once, never waited on), and
-    // where `folder` confines scripts the file itself must lie inside it, links resolved. It is
-    // compiled again when its size, times or identity on disk changed. `table`, the stack index
-    // of the table that install filled and the caller keeps out of every script's reach, holds
-    // the compiled files. Lua raises nothing out of it.
-    int load(lua_State* thread, int table, const std::string& path, const ScriptFolder& folder);
+    // What loading one path comes to, decided before any Lua work: a new function of the
+    // chunk kept for it, a compile of the file, or a refusal with its message.
+    struct Load {
+        // Whether a new function of the kept chunk serves: pushKept makes it, with no load.
+        bool fromKeptChunk() const { return step == Step::makeKept; }
+
+        // What plan decided, for CompiledScripts alone.
+        enum class Step { refuse, makeKept, compile } step = Step::refuse;
+        const std::string* path = nullptr;
+        std::string text;     // the refusal's message, or the source to compile
+        bool shared = false;  // set by the compile: its maker was kept
+    };
+
+    // How `path` loads now. The file is opened once and everything is learnt from the open
+    // file: it must be a regular file (a FIFO or a device is refused at once, never waited
+    // on), and where `folder` confines scripts the file itself must lie inside it, links
+    // resolved. It is compiled again when its size, times or identity on disk changed. A file
+    // looked at in this frame is not looked at again. `path` must outlive the Load.
+    Load plan(const std::string& path, const ScriptFolder& folder);
+    // luaL_loadfile(thread, path) as `work` planned it, whose results it gives: pushes the
+    // file's main chunk, its environment the thread's globals, and returns 0; or pushes the
+    // error message and returns the error status. `table`, the stack index of the table that
+    // install filled and the caller keeps out of every script's reach, holds the compiled
+    // files. Lua raises nothing out of it.
+    int load(lua_State* thread, int table, Load& work);
+    // For a Load fromKeptChunk: pushes onto `L` a new function of the chunk kept for its path,
+    // its environment the table at `environment`; `table` as for load. Raises when memory runs
+    // out, so only for code already running protected, which saves a protected call of its own.
+    static void pushKept(lua_State* L, int table, const Load& work, int environment);
     // Files are looked at again on their next use.
     void newFrame() { ++frame; }
     // Every file is compiled again on its next use. For a new Lua state, and for hosts that
@@ -47,7 +67,6 @@ private:
         bool settled = false;   // whether the version seen can be trusted to tell a change
         uint64_t lookedAt = 0;  // the frame
     };
-    struct Load;
     // Run protected with the table and a Load: pushes the chunk, or raises the error message.
     static int runLoad(lua_State* L);
     // Opens the file and decides what load does with it, learning all it needs from the open

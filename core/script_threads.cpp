@@ -17,19 +17,31 @@
 
 namespace {
 
-// Run protected on the main state, with the anchor table and the LuaAnchors as arguments: a
-// new thread whose globals are a fresh environment with a metatable reading through to the
-// state table (the main thread's globals). Returns the thread and its reference in the anchor
-// table.
+// Run protected on the main state, with the anchor table, the LuaAnchors, CompiledScripts'
+// table and the script's CompiledScripts::Load as arguments: a new thread whose globals are a
+// fresh environment with a metatable reading through to the state table (the main thread's
+// globals). Returns the thread, its reference in the anchor table and, when the Load is
+// fromKeptChunk, the thread's main chunk (nil otherwise): made here, it needs no protected
+// call of its own.
 int makeScriptThread(lua_State* L) {
     auto* anchors = static_cast<LuaAnchors*>(lua_touserdata(L, 2));
-    lua_newthread(L);          // table, anchors, thread
-    lua_createtable(L, 0, 1);  // table, anchors, thread, environment: room for the entry function
+    const auto* load = static_cast<const CompiledScripts::Load*>(lua_touserdata(L, 4));
+    lua_settop(L, 3);
+    lua_newthread(L);          // table, anchors, scripts, thread
+    lua_createtable(L, 0, 1);  // ..., thread, environment: room for the entry function
     EnvironmentMetatables::share(L, -1, false);
-    lua_setfenv(L, 3);  // table, anchors, thread
-    lua_pushvalue(L, 3);
-    lua_pushinteger(L, anchors->addAt(L, 1));  // table, anchors, thread, reference
-    return 2;
+    lua_pushvalue(L, -1);
+    lua_setfenv(L, 4);  // table, anchors, scripts, thread, environment
+    if (load->fromKeptChunk()) {
+        CompiledScripts::pushKept(L, 3, *load, 5);
+    } else {
+        lua_pushnil(L);
+    }
+    lua_replace(L, 5);  // table, anchors, scripts, thread, chunk
+    lua_pushvalue(L, 4);
+    lua_pushinteger(L, anchors->addAt(L, 1));  // ..., thread, chunk, reference
+    lua_insert(L, -2);
+    return 3;  // thread, reference, chunk
 }
 
 // Run protected on the new thread once its file has run, with the entry function's name (a
@@ -123,22 +135,27 @@ void ScriptThreads::clear() {
 
 // Lua raises nothing but a want of memory here, except for a finalizer (__gc) that a script
 // gave a userdata, which may run whenever Lua allocates: its error is reported as any other.
-ScriptThread* ScriptThreads::newThread() {
+// Lua raises nothing but a want of memory here, except for a finalizer (__gc) that a script
+// gave a userdata, which may run whenever Lua allocates: its error is reported as any other.
+ScriptThread* ScriptThreads::newThread(const CompiledScripts::Load& load) {
     lua_State* L = mainState;
-    lua_checkstack(L, 4);
+    lua_checkstack(L, 6);
     anchors.push(L, LuaAnchors::kErrorHandler);
     anchors.push(L, LuaAnchors::kMakeScriptThread);
     anchors.push(L, LuaAnchors::kAnchorTable);
     lua_pushlightuserdata(L, &anchors);
-    const int status = lua_pcall(L, 2, 2, -4);
+    anchors.push(L, LuaAnchors::kCompiledScripts);
+    lua_pushlightuserdata(L, const_cast<CompiledScripts::Load*>(&load));
+    const int status = lua_pcall(L, 4, 3, -6);
     if (status != 0) {
         const std::string error =
             status == LUA_ERRMEM ? "Failed to create new lua thread." : errorText(L);
         lua_pop(L, 2);
         Log::error(Log::Text{error});
     }
-    lua_State* thread = lua_tothread(L, -2);
-    const int reference = static_cast<int>(lua_tointeger(L, -1));
+    lua_State* thread = lua_tothread(L, -3);
+    const int reference = static_cast<int>(lua_tointeger(L, -2));
+    lua_xmove(L, thread, 1);  // the main chunk, or nil
     lua_pop(L, 3);
     try {
         return &threads.try_emplace(thread, ScriptThread{thread, reference}).first->second;
@@ -159,15 +176,19 @@ ScriptThread* ScriptThreads::prepare(Object* object, const std::string& function
     ScriptThread* record = nullptr;
     int loaded = 0;
     int status = 0;
+    CompiledScripts::Load load = compiledScripts.plan(script, scriptFolder);
     {
         // What a wake reads, to be fetched at once (ObjectList::walk).
         LuaMemory::Together together(memory);
-        record = newThread();
+        record = newThread(load);
         lua_State* thread = record->thread;
         // The chunk's compile error is a message alone; a run-time error carries a traceback.
-        anchors.push(thread, LuaAnchors::kCompiledScripts);
-        loaded = compiledScripts.load(thread, 1, script, scriptFolder);
-        lua_remove(thread, 1);
+        if (!load.fromKeptChunk()) {
+            lua_pop(thread, 1);
+            anchors.push(thread, LuaAnchors::kCompiledScripts);
+            loaded = compiledScripts.load(thread, 1, load);
+            lua_remove(thread, 1);
+        }
         if (loaded == 0) {
             anchors.push(thread, LuaAnchors::kErrorHandler);  // chunk, handler
             lua_insert(thread, 1);                            // handler, chunk

@@ -18,9 +18,9 @@
 #include <string>
 #include <unordered_map>
 
+#include "compiled_scripts.h"
 #include "script_thread.h"
 
-class CompiledScripts;
 class Lock;
 class LuaAnchors;
 class LuaMemory;
@@ -77,7 +77,9 @@ public:
     size_t count() const { return threads.size() - adoptedCount; }
 
 private:
-    ScriptThread* newThread();
+    // A thread with its own environment, anchored and recorded, with its main chunk on its
+    // stack when `load` is fromKeptChunk, nil otherwise.
+    ScriptThread* newThread(const CompiledScripts::Load& load);
     ScriptThread* adopt(lua_State* thread);
     // lua_resume, noting which script thread, if any, runs.
     int resume(lua_State* thread, int argCount, ScriptThread* record);
