@@ -189,8 +189,8 @@ void ObjectList::unindex(Object* object) {
 // The thread an object wakes (a host type's, if it updates as Object does), whose resume
 // reads from the start of its state on: LuaMemory cut it together with its call records, its
 // stack, its environment and the functions its file made (ScriptThreads::prepare); and the
-// object's first key, a guess at the one the script reads. Always inlined, as the walk's other
-// hints are written out in it: a call to a function that only prefetches may be dropped.
+// object's first key, a guess at the one the script reads. Always inlined, as lookAhead is: a
+// call to a function that only prefetches may be dropped.
 [[gnu::always_inline]] inline void ObjectList::prefetchWaiter(const Object& object) {
     constexpr int kThreadBytes = 1536;  // its state, call records, stack and environment
     const Lock& lock = object.events.front();
@@ -206,6 +206,41 @@ void ObjectList::unindex(Object* object) {
     }
 }
 
+// Each object, and each script thread, lives apart from the others, in memory that is rarely
+// in the cache. So the walk asks for an object some steps before it comes to it, and for the
+// thread it will wake half as many steps before (once the object, which names the thread, has
+// come), and the fetches overlap instead of following one another. It looks ahead at a run of
+// kLookAhead slots at a time: aligned to that, a run lies within one chunk of countdowns, and
+// a plain Object's countdown is read without the object, so a look over idle objects reads
+// the countdowns alone. Always inlined: a call to a function that only prefetches may be
+// dropped.
+[[gnu::always_inline]] inline void ObjectList::lookAhead(size_t slot, float elapsed) {
+    const size_t size = objects.size();
+    if (const size_t first = slot + kObjectAhead; first < size) {
+        const Countdown* countdown = &countdownAt(first);
+        const size_t end = std::min(size, first + kLookAhead);
+        for (size_t ahead = first; ahead < end; ++ahead, ++countdown) {
+            if (countdown->plain ? runsOutNext(countdown->seconds, elapsed)
+                                 : objects[ahead] != nullptr) {
+                const char* object = reinterpret_cast<const char*>(objects[ahead]);
+                __builtin_prefetch(object);
+                __builtin_prefetch(object + 64);  // its other events, its timer's place, its keys
+            }
+        }
+    }
+    if (const size_t first = slot + kWaiterAhead; first < size) {
+        const Countdown* countdown = &countdownAt(first);
+        const size_t end = std::min(size, first + kLookAhead);
+        for (size_t ahead = first; ahead < end; ++ahead, ++countdown) {
+            if (countdown->plain ? runsOutNext(countdown->seconds, elapsed)
+                                 : objects[ahead] != nullptr &&
+                                       runsOutNext(objects[ahead]->waitTimer, elapsed)) {
+                prefetchWaiter(*objects[ahead]);
+            }
+        }
+    }
+}
+
 void ObjectList::walk(float elapsed) {
     struct WalkScope {
         ObjectList& list;
@@ -216,45 +251,19 @@ void ObjectList::walk(float elapsed) {
     // this frame too; deleted ones leave holes, which are skipped. A plain Object is updated
     // here, as its update would, from its countdown: the object itself is read only when its
     // time runs out.
-    //
-    // Each object, and each script thread, lives apart from the others, in memory that is
-    // rarely in the cache. So the walk asks for an object it will update some steps before it
-    // comes to it, and for the thread it will wake half as many steps before, and the fetches
-    // overlap instead of following one another. (The hints are written out here: a function
-    // that only prefetches has no effect the compiler must keep, and a call to it may go.)
-    constexpr size_t kAhead = 64;
     for (size_t i = 0; i < objects.size(); ++i) {
-        if (const size_t ahead = i + kAhead; ahead < objects.size() && objects[ahead] != nullptr) {
-            const Countdown& countdown = countdownAt(ahead);
-            const char* object = reinterpret_cast<const char*>(objects[ahead]);
-            if (!countdown.plain) {
-                __builtin_prefetch(object);
-            } else if (runsOutNext(countdown.seconds, elapsed)) {
-                __builtin_prefetch(object);
-                __builtin_prefetch(object + 64);  // its other events, its timer's place, its keys
-            }
-        }
-        if (const size_t ahead = i + kAhead / 2;
-            ahead < objects.size() && objects[ahead] != nullptr &&
-            runsOutNext(timerAt(ahead), elapsed)) {
-            prefetchWaiter(*objects[ahead]);
-        }
-        Object* object = objects[i];
-        if (object == nullptr) {
-            continue;
+        if (i % kLookAhead == 0) {
+            lookAhead(i, elapsed);
         }
         Countdown& countdown = countdownAt(i);
-        if (!countdown.plain) {
+        if (countdown.plain) {
+            if (runsOut(countdown.seconds, elapsed)) {
+                objects[i]->releaseLock(0);  // may resume a script that deletes the object
+            }
+        } else if (Object* object = objects[i]) {
             object->update(elapsed);
-        } else if (runsOut(countdown.seconds, elapsed)) {
-            object->releaseLock(0);  // may resume a script that deletes the object
         }
     }
-}
-
-float ObjectList::timerAt(size_t slot) const {
-    const Countdown& countdown = countdownAt(slot);
-    return countdown.plain ? countdown.seconds : objects[slot]->waitTimer;
 }
 
 void ObjectList::endWalk() {

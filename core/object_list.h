@@ -93,7 +93,13 @@ private:
     void takeTimer(size_t slot);
     // Hands a plain Object's timer back to it, as it leaves `slot`.
     void returnTimer(size_t slot);
-    float timerAt(size_t slot) const;
+    // How far ahead the walk asks for an object and for its thread, in steps, and how many
+    // slots it looks at each time (lookAhead): a power of 2 that divides the two distances and
+    // kCountdownChunk.
+    static constexpr size_t kObjectAhead = 64;
+    static constexpr size_t kWaiterAhead = 32;
+    static constexpr size_t kLookAhead = 8;
+    void lookAhead(size_t slot, float elapsed);
     void compact();
     void index(Object* object);
     void unindex(Object* object);
