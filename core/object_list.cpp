@@ -1,6 +1,7 @@
 #include "core/object_list.h"
 
 #include <algorithm>
+#include <bit>
 #include <iterator>
 #include <typeinfo>
 
@@ -31,9 +32,7 @@ std::unique_ptr<Object> ObjectList::make(const Factory& factory, Core* core, int
 }
 
 void ObjectList::append(Object* object) {
-    if (objects.size() == countdowns.size() * kCountdownChunk) {
-        countdowns.push_back(std::make_unique<Countdown[]>(kCountdownChunk));
-    }
+    countdowns.extendTo(objects.size());
     objects.push_back(object);
     object->listSlot = objects.size() - 1;
     try {
@@ -59,22 +58,20 @@ void ObjectList::detach(Object* object) {
 
 void ObjectList::takeTimer(size_t slot) {
     Object& object = *objects[slot];
-    Countdown& countdown = countdownAt(slot);
-    countdown = Countdown{};
     if (typeid(object) == typeid(Object)) {
-        countdown = Countdown{object.waitTimer, true};
-        object.countdown = &countdown.seconds;
+        object.countdown = countdowns.keep(slot, object.waitTimer);
+    } else {
+        countdowns.release(slot);
     }
 }
 
 void ObjectList::returnTimer(size_t slot) {
     Object& object = *objects[slot];
-    Countdown& countdown = countdownAt(slot);
-    if (countdown.plain) {
-        object.waitTimer = countdown.seconds;
+    if (countdowns.keeps(slot)) {
+        object.waitTimer = countdowns.seconds(slot);
         object.countdown = &object.waitTimer;
     }
-    countdown = Countdown{};
+    countdowns.release(slot);
 }
 
 
@@ -133,16 +130,14 @@ void ObjectList::compact() {
         if (Object* object = objects[slot]) {
             object->listSlot = kept;
             objects[kept] = object;
-            Countdown& countdown = countdownAt(kept);
-            countdown = countdownAt(slot);
-            if (countdown.plain) {
-                object->countdown = &countdown.seconds;
+            if (float* countdown = countdowns.move(slot, kept)) {
+                object->countdown = countdown;
             }
             ++kept;
         }
     }
     objects.resize(kept);
-    countdowns.resize((kept + kCountdownChunk - 1) / kCountdownChunk);
+    countdowns.shrinkTo(kept);
     holes = 0;
 }
 
@@ -209,33 +204,28 @@ void ObjectList::unindex(Object* object) {
 // Each object, and each script thread, lives apart from the others, in memory that is rarely
 // in the cache. So the walk asks for an object some steps before it comes to it, and for the
 // thread it will wake half as many steps before (once the object, which names the thread, has
-// come), and the fetches overlap instead of following one another. It looks ahead at a run of
-// kLookAhead slots at a time: aligned to that, a run lies within one chunk of countdowns, and
-// a plain Object's countdown is read without the object, so a look over idle objects reads
-// the countdowns alone. Always inlined: a call to a function that only prefetches may be
-// dropped.
+// come), and the fetches overlap instead of following one another. It looks at a run of slots
+// at a time, and through their countdowns: over idle plain Objects it reads no object. Always
+// inlined: a call to a function that only prefetches may be dropped.
 [[gnu::always_inline]] inline void ObjectList::lookAhead(size_t slot, float elapsed) {
+    constexpr size_t kRun = PauseCountdowns::kRun;
     const size_t size = objects.size();
-    if (const size_t first = slot + kObjectAhead; first < size) {
-        const Countdown* countdown = &countdownAt(first);
-        const size_t end = std::min(size, first + kLookAhead);
-        for (size_t ahead = first; ahead < end; ++ahead, ++countdown) {
-            if (countdown->plain ? runsOutNext(countdown->seconds, elapsed)
-                                 : objects[ahead] != nullptr) {
-                const char* object = reinterpret_cast<const char*>(objects[ahead]);
+    if (const size_t first = slot + kObjectAhead; first + kRun <= size) {
+        for (unsigned bits = countdowns.attention(first, elapsed); bits != 0; bits &= bits - 1) {
+            if (const Object* object = objects[first + std::countr_zero(bits)]) {
                 __builtin_prefetch(object);
-                __builtin_prefetch(object + 64);  // its other events, its timer's place, its keys
+                // its other events, its timer's place, its keys
+                __builtin_prefetch(reinterpret_cast<const char*>(object) + 64);
             }
         }
     }
-    if (const size_t first = slot + kWaiterAhead; first < size) {
-        const Countdown* countdown = &countdownAt(first);
-        const size_t end = std::min(size, first + kLookAhead);
-        for (size_t ahead = first; ahead < end; ++ahead, ++countdown) {
-            if (countdown->plain ? runsOutNext(countdown->seconds, elapsed)
-                                 : objects[ahead] != nullptr &&
-                                       runsOutNext(objects[ahead]->waitTimer, elapsed)) {
-                prefetchWaiter(*objects[ahead]);
+    if (const size_t first = slot + kWaiterAhead; first + kRun <= size) {
+        for (unsigned bits = countdowns.attention(first, elapsed); bits != 0; bits &= bits - 1) {
+            const size_t ahead = first + std::countr_zero(bits);
+            const Object* object = objects[ahead];
+            if (object != nullptr &&
+                (countdowns.keeps(ahead) || runsOutNext(object->waitTimer, elapsed))) {
+                prefetchWaiter(*object);
             }
         }
     }
@@ -250,14 +240,21 @@ void ObjectList::walk(float elapsed) {
     // The size is read afresh at each step, so objects created during the walk are updated in
     // this frame too; deleted ones leave holes, which are skipped. A plain Object is updated
     // here, as its update would, from its countdown: the object itself is read only when its
-    // time runs out.
+    // time runs out. Most steps do no more than count a plain Object's timer down: a run of
+    // them, with no host type's object or hole and no timer that runs out, is counted down at
+    // once, which comes to what the steps one by one would, as no code runs between them.
+    constexpr size_t kRun = PauseCountdowns::kRun;
     for (size_t i = 0; i < objects.size(); ++i) {
-        if (i % kLookAhead == 0) {
+        if (i % kRun == 0) {
             lookAhead(i, elapsed);
+            if (i + kRun <= objects.size() && !countdowns.needsAttention(i, elapsed)) {
+                countdowns.countDownRun(i, elapsed);
+                i += kRun - 1;
+                continue;
+            }
         }
-        Countdown& countdown = countdownAt(i);
-        if (countdown.plain) {
-            if (runsOut(countdown.seconds, elapsed)) {
+        if (countdowns.keeps(i)) {
+            if (runsOut(countdowns.seconds(i), elapsed)) {
                 objects[i]->releaseLock(0);  // may resume a script that deletes the object
             }
         } else if (Object* object = objects[i]) {

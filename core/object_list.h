@@ -15,6 +15,7 @@
 
 #include "object.h"
 #include "objects_by_id.h"
+#include "pause_countdowns.h"
 
 class Core;
 
@@ -73,32 +74,14 @@ public:
 private:
     static constexpr size_t kDetached = static_cast<size_t>(-1);  // listSlot of a deleted object
 
-    // The pause timer of the object in a slot, kept here when the object is a plain Object (no
-    // host type, so nothing but Object's own code reaches the timer): the walk then reads a
-    // plain Object only when its time runs out. In chunks, so that a timer stays where it is
-    // while the list grows.
-    struct Countdown {
-        float seconds = 0.0f;
-        bool plain = false;
-    };
-    static constexpr size_t kCountdownChunk = 4096;
-
-    Countdown& countdownAt(size_t slot) {
-        return countdowns[slot / kCountdownChunk][slot % kCountdownChunk];
-    }
-    const Countdown& countdownAt(size_t slot) const {
-        return countdowns[slot / kCountdownChunk][slot % kCountdownChunk];
-    }
     // Gives the object in `slot` its countdown there, or none: a host type keeps its own.
     void takeTimer(size_t slot);
     // Hands a plain Object's timer back to it, as it leaves `slot`.
     void returnTimer(size_t slot);
-    // How far ahead the walk asks for an object and for its thread, in steps, and how many
-    // slots it looks at each time (lookAhead): a power of 2 that divides the two distances and
-    // kCountdownChunk.
+    // How far ahead the walk asks for an object and for its thread, in steps: multiples of
+    // PauseCountdowns::kRun, the slots it looks at each time (lookAhead).
     static constexpr size_t kObjectAhead = 64;
     static constexpr size_t kWaiterAhead = 32;
-    static constexpr size_t kLookAhead = 8;
     void lookAhead(size_t slot, float elapsed);
     void compact();
     void index(Object* object);
@@ -107,7 +90,7 @@ private:
     void endWalk();
 
     std::vector<Object*> objects;  // creation order; null where one was deleted
-    std::vector<std::unique_ptr<Countdown[]>> countdowns;  // beside `objects`, slot for slot
+    PauseCountdowns countdowns;    // beside `objects`, slot for slot
     size_t holes = 0;              // null entries in `objects`
     ObjectsById objectsById;
     Object* objectAtHand = nullptr;

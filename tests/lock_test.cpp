@@ -132,22 +132,25 @@ TEST_F(LockTest, AWokenScriptNamingARepeatedIdReachesTheFirstObjectWithIt) {
 
 // A plain object's timer is counted down in the list, a host type's by its own update: the two
 // must agree to the bit while the list squeezes out holes, across a save and a load, and when a
-// host updates an object itself.
+// host updates an object itself. The plain objects come in a row, which the walk counts down
+// many at a time while none of them runs out, one by one when one does.
 TEST_F(LockTest, APlainObjectCountsDownAsAHostObjectDoesWhereverItsTimerIsKept) {
+    constexpr int kTwins = 40;
     std::vector<int> doomed;
-    for (int pair = 0; pair < 40; ++pair) {
-        const float seconds = 0.05f + 0.013f * static_cast<float>(pair);
-        core.createObject(0, "")->pause(seconds);
-        core.createObject(1, "")->pause(seconds);
-        for (int hole = 0; hole < 3; ++hole) {
-            doomed.push_back(core.createObject(0, "")->getId());
+    for (int type : {0, 1}) {
+        for (int twin = 0; twin < kTwins; ++twin) {
+            core.createObject(type, "")->pause(0.05f + 0.013f * static_cast<float>(twin));
+            for (int hole = 0; hole < 3; ++hole) {
+                doomed.push_back(core.createObject(0, "")->getId());
+            }
         }
     }
     const auto expectTwinsAgree = [this] {
         const std::vector<Object*> objects = core.getObjects();
-        ASSERT_EQ(objects.size(), 80u);
-        for (size_t pair = 0; pair < objects.size(); pair += 2) {
-            EXPECT_EQ(objects[pair]->getWaitTimer(), objects[pair + 1]->getWaitTimer()) << pair;
+        ASSERT_EQ(objects.size(), 2u * kTwins);
+        for (size_t twin = 0; twin < kTwins; ++twin) {
+            EXPECT_EQ(objects[twin]->getWaitTimer(), objects[twin + kTwins]->getWaitTimer())
+                << twin;
         }
     };
     frames(2);
