@@ -66,16 +66,20 @@ public:
         }
         return bits;
     }
-    // Counts down the timers of the run from `first`, which needs no attention, as countsOn
-    // would one by one: the difference is made for every slot, and stored where the timer runs.
+    // Counts down the timers of the run from `first`, which needs no attention, as runsOut
+    // would one by one: the difference is made for every slot, and its bits stored where the
+    // timer runs, the timer's own elsewhere.
     void countDownRun(size_t first, float elapsed) {
         float* timers = &at(first).seconds[first % kChunk];
         for (size_t lane = 0; lane < kRun; lane += kLanes) {
             Timers seconds;
             std::memcpy(&seconds, timers + lane, sizeof seconds);
+            const Timers counted = seconds - elapsed;
+            Masks countedBits, ownBits;
+            std::memcpy(&countedBits, &counted, sizeof countedBits);
+            std::memcpy(&ownBits, &seconds, sizeof ownBits);
             const Masks runs = seconds > 0.0f;
-            const Masks kept = (std::bit_cast<Masks>(seconds - elapsed) & runs) |
-                               (std::bit_cast<Masks>(seconds) & ~runs);
+            const Masks kept = (countedBits & runs) | (ownBits & ~runs);
             std::memcpy(timers + lane, &kept, sizeof kept);
         }
     }
