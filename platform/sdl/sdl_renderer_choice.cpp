@@ -37,10 +37,48 @@ std::string currentGlRenderer() {
     return name != nullptr ? reinterpret_cast<const char*>(name) : "";
 }
 
+// The first render driver SDL lists whose name is `name` (any, for null).
+bool renderDriver(const char* name, SDL_RendererInfo& info) {
+    int count = SDL_GetNumRenderDrivers();
+    for (int index = 0; index < count; ++index) {
+        if (SDL_GetRenderDriverInfo(index, &info) == 0 &&
+            (name == nullptr || SDL_strcasecmp(name, info.name) == 0)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The renderer string of a bare OpenGL context on a hidden window of its own; empty when none
+// can be made.
+std::string bareContextRenderer() {
+    SDL_Window* probe = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1,
+                                         SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+    if (probe == nullptr) {
+        return "";
+    }
+    std::string name;
+    if (SDL_GLContext context = SDL_GL_CreateContext(probe)) {
+        name = currentGlRenderer();
+        SDL_GL_DeleteContext(context);
+    }
+    SDL_DestroyWindow(probe);
+    return name;
+}
+
 // Whether SDL's first accelerated renderer is one the software renderer outdraws: none can be
 // made, or its OpenGL rasterises on the CPU. Found on a hidden window of its own, so the device
-// window is never made anew for a renderer it will not keep.
+// window is never made anew for a renderer it will not keep. Where SDL's first driver draws
+// with OpenGL, a bare context of the same OpenGL tells, which is quicker to make than the
+// renderer: that would also build its shaders, a long wait on a CPU rasteriser, for nothing.
 bool acceleratedRendererIsSlow() {
+    SDL_RendererInfo first;
+    if (renderDriver(nullptr, first) && SDL_strncmp(first.name, "opengl", 6) == 0) {
+        const std::string name = bareContextRenderer();
+        if (!name.empty()) {
+            return rasterisesOnCpu(name);
+        }
+    }
     SDL_Window* probe = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1,
                                          SDL_WINDOW_HIDDEN);
     if (probe == nullptr) {
@@ -60,18 +98,6 @@ bool acceleratedRendererIsSlow() {
 bool mayProbe() {
     const char* videoDriver = SDL_GetCurrentVideoDriver();
     return videoDriver != nullptr && SDL_strcmp(videoDriver, "emscripten") != 0;
-}
-
-// The first render driver SDL lists whose name is `name` (any, for null).
-bool renderDriver(const char* name, SDL_RendererInfo& info) {
-    int count = SDL_GetNumRenderDrivers();
-    for (int index = 0; index < count; ++index) {
-        if (SDL_GetRenderDriverInfo(index, &info) == 0 &&
-            (name == nullptr || SDL_strcasecmp(name, info.name) == 0)) {
-            return true;
-        }
-    }
-    return false;
 }
 
 }  // namespace
