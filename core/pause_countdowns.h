@@ -2,8 +2,8 @@
 // nothing but Object's own code reaches the timer), kept slot for slot beside the list instead
 // of in the objects: the frame walk counts them down without reading the objects, and reads a
 // plain Object only when its time runs out. In chunks, so that a timer stays where it is while
-// the list grows; checked and counted down kRun slots at a time, in loops the compiler keeps free
-// of branches.
+// the list grows; checked and counted down kRun slots at a time, side by side in the machine's
+// vector registers.
 #pragma once
 
 #include <cstddef>
