@@ -219,13 +219,27 @@ void ObjectList::unindex(Object* object) {
             }
         }
     }
+    // An object in `ahead`, a slot the countdowns call for attention, that wakes in this frame.
+    const auto waking = [&](size_t ahead) -> const Object* {
+        const Object* object = objects[ahead];
+        return object != nullptr &&
+                       (countdowns.keeps(ahead) || runsOutNext(object->waitTimer, elapsed))
+                   ? object
+                   : nullptr;
+    };
     if (const size_t first = slot + kWaiterAhead; first + kRun <= size) {
         for (unsigned bits = countdowns.attention(first, elapsed); bits != 0; bits &= bits - 1) {
-            const size_t ahead = first + std::countr_zero(bits);
-            const Object* object = objects[ahead];
-            if (object != nullptr &&
-                (countdowns.keeps(ahead) || runsOutNext(object->waitTimer, elapsed))) {
+            if (const Object* object = waking(first + std::countr_zero(bits))) {
                 prefetchWaiter(*object);
+            }
+        }
+    }
+    // The value record of the first key, whose map node came with the waiter.
+    if (const size_t first = slot + kValueAhead; first + kRun <= size) {
+        for (unsigned bits = countdowns.attention(first, elapsed); bits != 0; bits &= bits - 1) {
+            const Object* object = waking(first + std::countr_zero(bits));
+            if (object != nullptr && !object->keys.empty()) {
+                __builtin_prefetch(object->keys.begin()->second);
             }
         }
     }

@@ -78,10 +78,12 @@ private:
     void takeTimer(size_t slot);
     // Hands a plain Object's timer back to it, as it leaves `slot`.
     void returnTimer(size_t slot);
-    // How far ahead the walk asks for an object and for its thread, in steps: multiples of
-    // PauseCountdowns::kRun, the slots it looks at each time (lookAhead).
+    // How far ahead the walk asks for an object, for its thread and for its first key's value,
+    // in steps: multiples of PauseCountdowns::kRun, the slots it looks at each time
+    // (lookAhead).
     static constexpr size_t kObjectAhead = 64;
     static constexpr size_t kWaiterAhead = 32;
+    static constexpr size_t kValueAhead = 16;
     void lookAhead(size_t slot, float elapsed);
     void compact();
     void index(Object* object);
