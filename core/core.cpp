@@ -196,9 +196,14 @@ int Core::buildLuaState(lua_State* L) {
     lua_setfield(L, LUA_GLOBALSINDEX, "core");
     lua_createtable(L, 0, 0);
     lua_setfield(L, LUA_GLOBALSINDEX, "state");
-    EnvironmentMetatables::install(L);
-    pushScriptThreadFunctions(L);
-    lua_xmove(L, anchors, 2);
+    EnvironmentMetatables::install(L);     // ..., loading, running
+    lua_pushvalue(L, -1);
+    lua_insert(L, -3);                      // ..., running, loading, running
+    pushScriptThreadFunctions(L);           // ..., running, make, find
+    lua_pushvalue(L, -3);
+    lua_remove(L, -4);                      // ..., make, find, running
+    lua_pushnil(L);                         // no entry function found yet
+    lua_xmove(L, anchors, 4);
     installScriptFunctions(L);
     for (const auto& [name, function] : core->functions) {
         pushGuardedFunction(L, function, name.c_str());

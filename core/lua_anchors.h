@@ -21,6 +21,11 @@ public:
         // before the call.
         kMakeScriptThread,
         kFindEntryFunction,
+        // What finds an entry function without a protected call (ScriptThreads): the shared
+        // metatable of environments once their entry function is found, and the name of the
+        // entry function found last (nil before the first).
+        kRunningEnvironment,
+        kLastEntryName,
     };
 
     // Takes `thread`, whose stack holds a value for every slot, as the anchors of a new state.
@@ -35,6 +40,11 @@ public:
     void push(lua_State* L, Slot slot) const {
         lua_pushvalue(anchors, slot);
         lua_xmove(anchors, L, 1);
+    }
+    // Pops the value on top of `L` into `slot`, in place of the value there. Allocates nothing.
+    void replace(lua_State* L, Slot slot) const {
+        lua_xmove(L, anchors, 1);
+        lua_replace(anchors, slot);
     }
     // Pops the value on top of `L` and keeps it alive; returns its reference. Raises when
     // memory runs out, nothing kept then.

@@ -1,5 +1,6 @@
 // ScriptThreads (script_threads.h): making, running, finishing and failing script threads.
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 #include <utility>
@@ -45,11 +46,15 @@ int makeScriptThread(lua_State* L) {
 }
 
 // Run protected on the new thread once its file has run, with the entry function's name (a
-// std::string) as light userdata argument 1: the global of that name when it is a function, nil
-// otherwise. From a function on, the thread's new globals go to the state table.
+// std::string) and the LuaAnchors as light userdata arguments 1 and 2: the global of that name
+// when it is a function, nil otherwise. From a function on, the thread's new globals go to the
+// state table. The name is kept for pushEntryAtOnce.
 int findEntryFunction(lua_State* L) {
     const auto* name = static_cast<const std::string*>(lua_touserdata(L, 1));
+    const auto* anchors = static_cast<const LuaAnchors*>(lua_touserdata(L, 2));
     lua_pushlstring(L, name->data(), name->size());
+    lua_pushvalue(L, -1);
+    anchors->replace(L, LuaAnchors::kLastEntryName);
     lua_gettable(L, LUA_GLOBALSINDEX);
     if (!lua_isfunction(L, -1)) {
         lua_pushnil(L);
@@ -165,6 +170,39 @@ ScriptThread* ScriptThreads::newThread(const CompiledScripts::Load& load) {
     }
 }
 
+// What findEntryFunction finds, in the common case where no metamethod can take part and so
+// nothing can raise: the thread's file defined the function itself, under the name the last
+// entry function had, and its environment still has the shared metatable. Pushes the function
+// and returns true then; pushes nothing and returns false otherwise. Allocates nothing.
+bool ScriptThreads::pushEntryAtOnce(lua_State* thread, const std::string& functionName) {
+    anchors.push(thread, LuaAnchors::kLastEntryName);
+    size_t length = 0;
+    const char* name = lua_type(thread, -1) == LUA_TSTRING ? lua_tolstring(thread, -1, &length)
+                                                           : nullptr;
+    if (name == nullptr || length != functionName.size() ||
+        std::memcmp(name, functionName.data(), length) != 0) {
+        lua_pop(thread, 1);
+        return false;
+    }
+    lua_rawget(thread, LUA_GLOBALSINDEX);  // the environment's own field: no metamethod
+    if (!lua_isfunction(thread, -1)) {
+        lua_pop(thread, 1);
+        return false;
+    }
+    if (!lua_getmetatable(thread, LUA_GLOBALSINDEX)) {
+        return true;
+    }
+    const bool shared = EnvironmentMetatables::isShared(thread, -1, false);
+    lua_pop(thread, 1);
+    if (!shared) {
+        lua_pop(thread, 1);
+        return false;
+    }
+    anchors.push(thread, LuaAnchors::kRunningEnvironment);
+    lua_setmetatable(thread, LUA_GLOBALSINDEX);
+    return true;
+}
+
 ScriptThread* ScriptThreads::prepare(Object* object, const std::string& functionName) {
     if (object->getScript().empty() || mainState == nullptr) {
         return nullptr;
@@ -194,10 +232,11 @@ ScriptThread* ScriptThreads::prepare(Object* object, const std::string& function
             lua_insert(thread, 1);                            // handler, chunk
             ++scriptsRunning;
             status = lua_pcall(thread, 0, 0, 1);
-            if (status == 0) {
+            if (status == 0 && !pushEntryAtOnce(thread, functionName)) {
                 anchors.push(thread, LuaAnchors::kFindEntryFunction);
                 lua_pushlightuserdata(thread, const_cast<std::string*>(&functionName));
-                status = lua_pcall(thread, 1, 1, 1);  // a script may have given the state
+                lua_pushlightuserdata(thread, &anchors);
+                status = lua_pcall(thread, 2, 1, 1);  // a script may have given the state
             }                                         // table a metatable that raises
             --scriptsRunning;
         }

@@ -81,6 +81,7 @@ private:
     // stack when `load` is fromKeptChunk, nil otherwise.
     ScriptThread* newThread(const CompiledScripts::Load& load);
     ScriptThread* adopt(lua_State* thread);
+    bool pushEntryAtOnce(lua_State* thread, const std::string& functionName);
     // lua_resume, noting which script thread, if any, runs.
     int resume(lua_State* thread, int argCount, ScriptThread* record);
     void finishResume(lua_State* thread, int status);

@@ -58,6 +58,36 @@ TEST_F(ScriptThreadTest, EntryFunctionOutcomes) {
     EXPECT_FALSE(core.createObject(0, "")->startThread("main"));  // no script
 }
 
+// The entry function of the second thread on a file is found as the first one's was, whether the
+// file defined it, the globals hold it, the host asks for another name, or the file gave its
+// environment a metatable of its own; and the globals the function then makes land alike.
+TEST_F(ScriptThreadTest, EveryThreadOnAFileFindsItsEntryFunctionAlike) {
+    struct Case {
+        const char* source;
+        const char* entries[2];
+        const char* expression;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"function main(id) made = (made or 0) + id end", {"main", "main"}, "made", "3"},
+        {"x = 1", {"fromGlobals", "fromGlobals"}, "state.seen", "2"},
+        {"function a(id) made = id end function b(id) made = made .. ',' .. id end",
+         {"a", "b"}, "made", "1,2"},
+        {"setmetatable(getfenv(1), {__index = state}) function main(id) made = id end",
+         {"main", "main"}, "made", "2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source);
+        core.resetScripting();
+        lua("function fromGlobals(id) state.seen = (state.seen or 0) + 1 end");
+        const std::string path = script(c.source);
+        for (const char* entry : c.entries) {
+            EXPECT_TRUE(core.createObject(0, path)->startThread(entry));
+        }
+        EXPECT_EQ(eval(c.expression), c.expected);
+    }
+}
+
 TEST_F(ScriptThreadTest, EntryFunctionGetsTheIdThenThePushedArguments) {
     core.createObject(0, "");
     Object* object = scripted("function main(...) state.args = table.concat({...}, ',') end");
