@@ -1,6 +1,7 @@
 #include "core/object_list.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <iterator>
 #include <typeinfo>
@@ -205,42 +206,50 @@ void ObjectList::unindex(Object* object) {
 // in the cache. So the walk asks for an object some steps before it comes to it, and for the
 // thread it will wake half as many steps before (once the object, which names the thread, has
 // come), and the fetches overlap instead of following one another. It looks at a run of slots
-// at a time, and through their countdowns: over idle plain Objects it reads no object. Always
-// inlined: a call to a function that only prefetches may be dropped.
-[[gnu::always_inline]] inline void ObjectList::lookAhead(size_t slot, float elapsed) {
+// at a time, and through their countdowns: over idle plain Objects it reads no object. The
+// countdowns of a run are looked at once, when its objects are asked for, and what they said
+// serves the later asks: those are hints only, and the walk itself looks again. Always inlined:
+// a call to a function that only prefetches may be dropped.
+[[gnu::always_inline]] inline void ObjectList::lookAhead(size_t slot, float elapsed,
+                                                         AheadRuns& ahead) {
     constexpr size_t kRun = PauseCountdowns::kRun;
     const size_t size = objects.size();
+    const auto seen = [&ahead](size_t first) -> unsigned& {
+        return ahead[first / kRun % ahead.size()];
+    };
     if (const size_t first = slot + kObjectAhead; first + kRun <= size) {
-        for (unsigned bits = countdowns.attention(first, elapsed); bits != 0; bits &= bits - 1) {
+        seen(first) = countdowns.attention(first, elapsed);
+        for (unsigned bits = seen(first); bits != 0; bits &= bits - 1) {
             if (const Object* object = objects[first + std::countr_zero(bits)]) {
                 __builtin_prefetch(object);
                 // its other events, its timer's place, its keys
                 __builtin_prefetch(reinterpret_cast<const char*>(object) + 64);
             }
         }
+    } else {
+        seen(first) = 0;
     }
-    // An object in `ahead`, a slot the countdowns call for attention, that wakes in this frame.
-    const auto waking = [&](size_t ahead) -> const Object* {
-        const Object* object = objects[ahead];
+    // The object in `place`, a slot the countdowns called for attention, if it wakes in this
+    // frame. The list may have shrunk since (a host reset it from an update).
+    const auto waking = [&](size_t place) -> const Object* {
+        const Object* object = place < objects.size() ? objects[place] : nullptr;
         return object != nullptr &&
-                       (countdowns.keeps(ahead) || runsOutNext(object->waitTimer, elapsed))
+                       (countdowns.keeps(place) || runsOutNext(object->waitTimer, elapsed))
                    ? object
                    : nullptr;
     };
-    if (const size_t first = slot + kWaiterAhead; first + kRun <= size) {
-        for (unsigned bits = countdowns.attention(first, elapsed); bits != 0; bits &= bits - 1) {
-            if (const Object* object = waking(first + std::countr_zero(bits))) {
-                prefetchWaiter(*object);
-            }
+    const size_t waiters = slot + kWaiterAhead;
+    for (unsigned bits = seen(waiters); bits != 0; bits &= bits - 1) {
+        if (const Object* object = waking(waiters + std::countr_zero(bits))) {
+            prefetchWaiter(*object);
         }
     }
     // The value record of the first key, whose map node came with the waiter.
-    if (const size_t first = slot + kValueAhead; first + kRun <= size) {
-        for (unsigned bits = countdowns.attention(first, elapsed); bits != 0; bits &= bits - 1) {
-            const Object* object = waking(first + std::countr_zero(bits));
-            if (object != nullptr && !object->keys.empty()) {
-                __builtin_prefetch(object->keys.begin()->second);
-            }
+    const size_t values = slot + kValueAhead;
+    for (unsigned bits = seen(values); bits != 0; bits &= bits - 1) {
+        const Object* object = waking(values + std::countr_zero(bits));
+        if (object != nullptr && !object->keys.empty()) {
+            __builtin_prefetch(object->keys.begin()->second);
         }
     }
 }
@@ -258,9 +267,13 @@ void ObjectList::walk(float elapsed) {
     // them, with no host type's object or hole and no timer that runs out, is counted down at
     // once, which comes to what the steps one by one would, as no code runs between them.
     constexpr size_t kRun = PauseCountdowns::kRun;
+    AheadRuns ahead{};  // the first runs, which no look came to before, are looked at here
+    for (size_t first = 0; first < kObjectAhead && first + kRun <= objects.size(); first += kRun) {
+        ahead[first / kRun] = countdowns.attention(first, elapsed);
+    }
     for (size_t i = 0; i < objects.size(); ++i) {
         if (i % kRun == 0) {
-            lookAhead(i, elapsed);
+            lookAhead(i, elapsed, ahead);
             if (i + kRun <= objects.size() && !countdowns.needsAttention(i, elapsed)) {
                 countdowns.countDownRun(i, elapsed);
                 i += kRun - 1;

@@ -7,6 +7,7 @@
 // object in list order with the id (ids repeat only when a state file says so).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -84,7 +85,10 @@ private:
     static constexpr size_t kObjectAhead = 64;
     static constexpr size_t kWaiterAhead = 32;
     static constexpr size_t kValueAhead = 16;
-    void lookAhead(size_t slot, float elapsed);
+    // What the countdowns of the runs between the walk and its farthest look ahead said, by
+    // run, as PauseCountdowns::attention gives it.
+    using AheadRuns = std::array<unsigned, kObjectAhead / PauseCountdowns::kRun>;
+    void lookAhead(size_t slot, float elapsed, AheadRuns& ahead);
     void compact();
     void index(Object* object);
     void unindex(Object* object);

@@ -49,11 +49,16 @@ bool renderDriver(const char* name, SDL_RendererInfo& info) {
     return false;
 }
 
+// A window of one pixel that no one sees, for a probe of its own.
+SDL_Window* hiddenWindow(Uint32 flags) {
+    return SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1,
+                            SDL_WINDOW_HIDDEN | flags);
+}
+
 // The renderer string of a bare OpenGL context on a hidden window of its own; empty when none
 // can be made.
 std::string bareContextRenderer() {
-    SDL_Window* probe = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1,
-                                         SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+    SDL_Window* probe = hiddenWindow(SDL_WINDOW_OPENGL);
     if (probe == nullptr) {
         return "";
     }
@@ -79,8 +84,7 @@ bool acceleratedRendererIsSlow() {
             return rasterisesOnCpu(name);
         }
     }
-    SDL_Window* probe = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1,
-                                         SDL_WINDOW_HIDDEN);
+    SDL_Window* probe = hiddenWindow(0);
     if (probe == nullptr) {
         return false;  // nothing learnt: SDL's own order stands
     }
