@@ -16,6 +16,7 @@
 #include <new>
 
 #include "core/chunk_maker.h"
+#include "core/lua_stack_index.h"
 
 namespace {
 
@@ -176,18 +177,15 @@ CompiledScripts::Load CompiledScripts::plan(const std::string& path,
 }
 
 void CompiledScripts::pushKept(lua_State* L, int table, const Load& work, int environment) {
-    if (environment < 0 && environment > LUA_REGISTRYINDEX) {
-        environment = lua_gettop(L) + environment + 1;
-    }
+    table = absoluteIndex(L, table);
+    environment = absoluteIndex(L, environment);
     lua_pushlstring(L, work.path->data(), work.path->size());
-    lua_rawget(L, table > 0 || table <= LUA_REGISTRYINDEX ? table : table - 1);
+    lua_rawget(L, table);
     makeChunk(L, environment);
 }
 
 int CompiledScripts::load(lua_State* thread, int table, Load& work) {
-    if (table < 0 && table > LUA_REGISTRYINDEX) {
-        table = lua_gettop(thread) + table + 1;
-    }
+    table = absoluteIndex(thread, table);
     lua_pushlightuserdata(thread, const_cast<char*>(&kLoaderKey));
     lua_rawget(thread, table);
     lua_pushvalue(thread, table);

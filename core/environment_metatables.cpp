@@ -13,6 +13,7 @@
 
 #include <initializer_list>
 
+#include "core/lua_stack_index.h"
 
 namespace {
 
@@ -30,11 +31,6 @@ void pushEnvironmentMetatable(lua_State* L, bool writes) {
         lua_setfield(L, -2, "__newindex");
     }
     lua_remove(L, -2);
-}
-
-// `index` as an index from the bottom of the stack, which pushing leaves where it is.
-int absolute(lua_State* L, int index) {
-    return index < 0 && index > LUA_REGISTRYINDEX ? lua_gettop(L) + index + 1 : index;
 }
 
 }  // namespace
@@ -60,13 +56,13 @@ void EnvironmentMetatables::install(lua_State* L) {
 }
 
 void EnvironmentMetatables::share(lua_State* L, int index, bool entryFound) {
-    index = absolute(L, index);
+    index = absoluteIndex(L, index);
     pushShared(L, entryFound);
     lua_setmetatable(L, index);
 }
 
 bool EnvironmentMetatables::isShared(lua_State* L, int index, bool entryFound) {
-    index = absolute(L, index);
+    index = absoluteIndex(L, index);
     lua_pushlightuserdata(L, const_cast<char*>(&kSharedMark));
     lua_rawget(L, index);
     const bool shared = lua_isboolean(L, -1) && (lua_toboolean(L, -1) != 0) == entryFound;

@@ -140,8 +140,6 @@ void ScriptThreads::clear() {
 
 // Lua raises nothing but a want of memory here, except for a finalizer (__gc) that a script
 // gave a userdata, which may run whenever Lua allocates: its error is reported as any other.
-// Lua raises nothing but a want of memory here, except for a finalizer (__gc) that a script
-// gave a userdata, which may run whenever Lua allocates: its error is reported as any other.
 ScriptThread* ScriptThreads::newThread(const CompiledScripts::Load& load) {
     lua_State* L = mainState;
     lua_checkstack(L, 6);
